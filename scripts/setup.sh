@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Frameloom needs to build, test and run.
+# This is the one place that knows the list. Fast when everything is present.
+set -euo pipefail
+
+PACKAGES=(
+    cmake ninja-build g++
+    qt6-base-dev qt6-svg-dev
+    zlib1g-dev libjpeg62-turbo-dev libpng-dev
+    libemf2svg-dev libwmf-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
+    clang libclang-rt-14-dev clang-format
+    fonts-dejavu-core xvfb xauth
+    gifsicle imagemagick giflib-tools
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Run as root:  apt-get update && apt-get install -y ${missing[*]}" >&2
+    exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
