@@ -12,7 +12,7 @@ constexpr int ExitUsage = 2;   // the command line was wrong
 
 struct TCliCommand {
     std::string Name;
-    std::string Summary; // one line for `frameloom-cli --help`
+    std::string Summary;                              // one line for `frameloom-cli --help`
     int (*Run)(const std::vector<std::string>& args); // args after the subcommand name
 };
 

@@ -13,10 +13,13 @@ bool RegisterCommand(const TCliCommand& command) {
     return true;
 }
 
-const std::vector<TCliCommand>& RegisteredCommands() { return CommandTable(); }
+const std::vector<TCliCommand>& RegisteredCommands() {
+    return CommandTable();
+}
 
 bool WantsHelp(const std::vector<std::string>& args) {
-    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "-h" || a == "--help"; });
+    return std::any_of(args.begin(), args.end(),
+                       [](const std::string& a) { return a == "-h" || a == "--help"; });
 }
 
 static void PrintUsage(std::ostream& out) {
@@ -25,7 +28,9 @@ static void PrintUsage(std::ostream& out) {
     auto commands = RegisteredCommands();
     std::sort(commands.begin(), commands.end(),
               [](const TCliCommand& a, const TCliCommand& b) { return a.Name < b.Name; });
-    for (const TCliCommand& c : commands) out << "  " << c.Name << std::string(14 - std::min<size_t>(13, c.Name.size()), ' ') << c.Summary << "\n";
+    for (const TCliCommand& c : commands)
+        out << "  " << c.Name << std::string(14 - std::min<size_t>(13, c.Name.size()), ' ') << c.Summary
+            << "\n";
     out << "\nRun 'frameloom-cli COMMAND --help' for the usage of one command.\n"
            "Exit status: 0 success, 1 the work failed, 2 usage error.\n";
 }

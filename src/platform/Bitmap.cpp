@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <unordered_map>
 
-TBitmap::TBitmap(int width, int height, TPixelFormat format) : FFormat(format) { SetSize(width, height); }
+TBitmap::TBitmap(int width, int height, TPixelFormat format) : FFormat(format) {
+    SetSize(width, height);
+}
 
 void TBitmap::SetSize(int width, int height) {
     FWidth = std::max(0, width);

@@ -14,14 +14,20 @@ constexpr TColor NoColor = 0x1FFFFFFF;
 constexpr TColor RGB(int r, int g, int b) {
     return TColor(r & 0xFF) | (TColor(g & 0xFF) << 8) | (TColor(b & 0xFF) << 16);
 }
-constexpr int GetRValue(TColor c) { return int(c & 0xFF); }
-constexpr int GetGValue(TColor c) { return int((c >> 8) & 0xFF); }
-constexpr int GetBValue(TColor c) { return int((c >> 16) & 0xFF); }
+constexpr int GetRValue(TColor c) {
+    return int(c & 0xFF);
+}
+constexpr int GetGValue(TColor c) {
+    return int((c >> 8) & 0xFF);
+}
+constexpr int GetBValue(TColor c) {
+    return int((c >> 16) & 0xFF);
+}
 
 enum TPixelFormat { pf8bit, pf24bit, pf32bit };
 
 class TBitmap {
-public:
+  public:
     TBitmap() = default;
     TBitmap(int width, int height, TPixelFormat format);
 
@@ -49,7 +55,7 @@ public:
     const std::vector<TColor>& Palette() const { return FPalette; }
     void SetPalette(const std::vector<TColor>& palette); // at most 256 entries are kept
     int PaletteSize() const { return int(FPalette.size()); }
-    TColor PaletteColor(int index) const;                  // NoColor outside the palette
+    TColor PaletteColor(int index) const; // NoColor outside the palette
 
     // Colour of one pixel (8-bit: through the palette; NoColor outside the bitmap).
     TColor Pixel(int x, int y) const;
@@ -66,7 +72,7 @@ public:
 
     bool operator==(const TBitmap& other) const = default;
 
-private:
+  private:
     int FWidth = 0;
     int FHeight = 0;
     TPixelFormat FFormat = pf24bit;
