@@ -1,0 +1,249 @@
+// The GIF writer: a document as a GIF89a byte stream, and saving it to a file
+// without ever damaging the file it replaces. The LZW image data comes from
+// GifLzwEncoder.cpp.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "gifdata/GifData.h"
+
+namespace {
+
+void Put(TStream& stream, const void* bytes, std::size_t count) {
+    if (!stream.WriteExact(bytes, count))
+        throw EGIFError("Cannot write: the output took fewer bytes than it was given (disk full?)");
+}
+
+void PutByte(TStream& stream, std::uint8_t value) {
+    Put(stream, &value, 1);
+}
+
+void PutWord(TStream& stream, std::uint16_t value) {
+    std::uint8_t bytes[2] = {std::uint8_t(value & 0xFF), std::uint8_t(value >> 8)};
+    Put(stream, bytes, 2);
+}
+
+void PutPalette(TStream& stream, const TPalette& palette, int sizeCode) {
+    std::size_t count = std::size_t(2) << sizeCode;
+    std::uint8_t triples[3 * 256];
+    for (std::size_t i = 0; i < count; ++i) {
+        triples[3 * i] = palette[i].Red;
+        triples[3 * i + 1] = palette[i].Green;
+        triples[3 * i + 2] = palette[i].Blue;
+    }
+    Put(stream, triples, 3 * count);
+}
+
+// The first length bytes of text, padded on the right with blanks.
+std::string Padded(const std::string& text, std::size_t length) {
+    std::string result = text.substr(0, length);
+    result.resize(length, ' ');
+    return result;
+}
+
+std::string SystemError(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+} // namespace
+
+bool WriteSubBlocks(TStream& stream, const std::string& bytes) {
+    try {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            std::size_t count = std::min<std::size_t>(bytes.size() - done, 255);
+            PutByte(stream, std::uint8_t(count));
+            Put(stream, bytes.data() + done, count);
+            done += count;
+        }
+        PutByte(stream, 0);
+        return true;
+    } catch (const std::exception& e) {
+        ShowIOError(e.what());
+        return false;
+    }
+}
+
+bool TGIFGraphicControlExtension::WriteBlock(TStream& stream) {
+    try {
+        const std::uint8_t bytes[6] = {0x04,
+                                       ControlFlags,
+                                       std::uint8_t(DelayTime & 0xFF),
+                                       std::uint8_t(DelayTime >> 8),
+                                       TransparentIndex,
+                                       0x00};
+        Put(stream, bytes, sizeof bytes);
+        return true;
+    } catch (const std::exception& e) {
+        ShowIOError(e.what());
+        return false;
+    }
+}
+
+bool TGIFTextExtension::WriteBlock(TStream& stream) {
+    try {
+        PutByte(stream, 0x0C);
+        PutWord(stream, GridLeft);
+        PutWord(stream, GridTop);
+        PutWord(stream, GridWidth);
+        PutWord(stream, GridHeight);
+        const std::uint8_t cells[4] = {CellWidth, CellHeight, ForegroundIndex, BackgroundIndex};
+        Put(stream, cells, sizeof cells);
+    } catch (const std::exception& e) {
+        ShowIOError(e.what());
+        return false;
+    }
+    return WriteSubBlocks(stream, Text);
+}
+
+bool TGIFApplicationExtension::WriteBlock(TStream& stream) {
+    try {
+        PutByte(stream, 0x0B);
+        std::string head = Padded(Identifier, 8) + Padded(AuthCode, 3);
+        Put(stream, head.data(), head.size());
+    } catch (const std::exception& e) {
+        ShowIOError(e.what());
+        return false;
+    }
+    return WriteSubBlocks(stream, Data);
+}
+
+bool TGIFCommentExtension::WriteBlock(TStream& stream) {
+    return WriteSubBlocks(stream, Text);
+}
+
+bool TGIFImageData::WriteFrame(TStream& stream) {
+    try {
+        // Every frame carries its control block, then its other extensions.
+        const std::uint8_t control[2] = {0x21, Control->Label};
+        Put(stream, control, 2);
+        if (!Control->WriteBlock(stream)) return false;
+        for (auto& extension : Extensions) {
+            const std::uint8_t head[2] = {0x21, extension->Label};
+            Put(stream, head, 2);
+            if (!extension->WriteBlock(stream)) return false;
+        }
+        if (Pixels.empty() || PixelCount == 0) return true;
+        // The encoder reads Width x Height indices: a buffer that does not hold
+        // them would make it read past its end.
+        if (PixelCount < 0 || std::int64_t(Pixels.size()) != PixelCount ||
+            std::int64_t(Width) * Height != PixelCount)
+            throw EGIFError("Frame pixel buffer does not match its size " + std::to_string(Width) + " x " +
+                            std::to_string(Height));
+
+        PutByte(stream, 0x2C);
+        PutWord(stream, Left);
+        PutWord(stream, Top);
+        PutWord(stream, Width);
+        PutWord(stream, Height);
+        PutByte(stream, ImageFlags);
+        if (HasLocalTable()) PutPalette(stream, LocalPalette, LocalTableSize());
+        if (!EncodeImage(stream)) throw EGIFError("Cannot write the image data (disk full?)");
+        return true;
+    } catch (const std::exception& e) {
+        ShowIOError(e.what());
+        return false;
+    }
+}
+
+bool TGIFData::SaveToStream(TStream& stream) {
+    try {
+        Put(stream, "GIF89a", 6); // always 89a: the file carries 89a blocks
+        PutWord(stream, ScreenWidth);
+        PutWord(stream, ScreenHeight);
+        const std::uint8_t screen[3] = {ScreenFlags, BackgroundIndex, AspectRatio};
+        Put(stream, screen, sizeof screen);
+        if (HasGlobalTable()) PutPalette(stream, GlobalPalette, GlobalTableSize());
+
+        if (Looping) {
+            TGIFApplicationExtension loop;
+            loop.Identifier = "NETSCAPE";
+            loop.AuthCode = "2.0";
+            loop.Data = {'\x01', char(LoopCount & 0xFF), char(LoopCount >> 8)};
+            const std::uint8_t head[2] = {0x21, 0xFF};
+            Put(stream, head, 2);
+            if (!loop.WriteBlock(stream)) return false;
+        }
+
+        PackTitles();
+        if (!TitleExtension->Data.empty()) {
+            const std::uint8_t head[2] = {0x21, 0xFF};
+            Put(stream, head, 2);
+            if (!TitleExtension->WriteBlock(stream)) return false;
+        }
+
+        for (auto& frame : Frames)
+            if (!frame->WriteFrame(stream)) return false;
+
+        PutByte(stream, 0x3B);
+        return true;
+    } catch (const std::exception& e) {
+        ShowIOError(e.what());
+        return false;
+    }
+}
+
+bool TGIFData::SaveToFile(const std::string& path) {
+    namespace fs = std::filesystem;
+    try {
+        // Replace what a link points to, not the link itself.
+        std::string target = path;
+        std::error_code ec;
+        if (fs::is_symlink(fs::symlink_status(path, ec))) {
+            fs::path resolved = fs::weakly_canonical(path, ec);
+            if (!ec) target = resolved.string();
+        }
+
+        // The new file is written beside the target, then renamed over it in
+        // one step, so a failed save leaves the old file as it was.
+        std::string temp = target + ".XXXXXX";
+        int fd = mkstemp(temp.data());
+        if (fd < 0) {
+            ShowIOError(SystemError("Cannot create a file next to", path));
+            return false;
+        }
+        struct stat old {};
+        mode_t mode;
+        if (stat(target.c_str(), &old) == 0) {
+            mode = old.st_mode & 07777;
+        } else {
+            mode_t mask = umask(0);
+            umask(mask);
+            mode = 0666 & ~mask;
+        }
+        fchmod(fd, mode);
+        close(fd);
+
+        auto fail = [&temp](const std::string& reason) {
+            if (!reason.empty()) ShowIOError(reason);
+            std::remove(temp.c_str());
+            return false;
+        };
+        {
+            TFileStream stream(temp, TFileStream::fmCreate);
+            if (!stream.IsOpen()) return fail(SystemError("Cannot create", temp));
+            if (!SaveToStream(stream)) return fail(""); // SaveToStream has said why
+            if (!stream.FlushToDisk()) return fail(SystemError("Cannot write", path));
+            if (!stream.Close()) return fail(SystemError("Cannot write", path));
+        }
+        if (std::rename(temp.c_str(), target.c_str()) != 0) return fail(SystemError("Cannot replace", path));
+
+        // Make the rename itself durable.
+        std::string folder = fs::path(target).parent_path().string();
+        int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (dir >= 0) {
+            fsync(dir);
+            close(dir);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        ShowIOError(e.what());
+        return false;
+    }
+}
