@@ -1,9 +1,9 @@
 #include "gifdata/GifLzwEncoder.h"
 
-#include "gifdata/GifData.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "gifdata/GifData.h"
 
 int BitsForCount(std::uint32_t n) {
     if (n == 0) return 0;
@@ -16,22 +16,23 @@ int BitsForCount(std::uint32_t n) {
 
 void THashTable::Reset() {
     std::memset(Slots.data(), 0xFF, sizeof(Slots));
+    std::memset(Recent.data(), 0xFF, sizeof(Recent));
 }
 
 void THashTable::Insert(std::uint32_t key, int code) {
-    int slot = Hash(key);
-    while ((Slots[std::size_t(slot)] >> 12) != EmptyKey) slot = Rehash(slot);
-    Slots[std::size_t(slot)] = (key << 12) | (std::uint32_t(code) & 0xFFF);
+    std::uint32_t slot = Hash(key);
+    while (Slots[slot] < EmptyBelow) slot = Rehash(slot);
+    Slots[slot] = (key << 12) | (std::uint32_t(code) & 0xFFF);
+    Recent[key >> 8] = ((key & 0xFF) << 12) | (std::uint32_t(code) & 0xFFF);
 }
 
 int THashTable::Lookup(std::uint32_t key) const {
-    int slot = Hash(key);
-    for (;;) {
-        std::uint32_t entry = Slots[std::size_t(slot)];
-        std::uint32_t stored = entry >> 12;
-        if (stored == EmptyKey) return NotFound;
-        if (stored == key) return int(entry & 0xFFF);
-        slot = Rehash(slot);
+    const std::uint32_t recent = Recent[key >> 8] ^ ((key & 0xFF) << 12);
+    if (recent < 4096) return int(recent);
+    for (std::uint32_t slot = Hash(key);; slot = Rehash(slot)) {
+        const std::uint32_t entry = Slots[slot];
+        if ((entry >> 12) == key) return int(entry & 0xFFF);
+        if (entry >= EmptyBelow) return NotFound;
     }
 }
 
@@ -43,6 +44,12 @@ int LargestIndex(const std::uint8_t* pixels, std::size_t count) {
     std::uint8_t largest = 0;
     for (std::size_t i = 0; i < count; ++i) largest = std::max(largest, pixels[i]);
     return largest;
+}
+
+inline void StoreLittle32(std::uint8_t* at, std::uint64_t value) {
+    const std::uint8_t bytes[4] = {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+                                   std::uint8_t(value >> 24)};
+    std::memcpy(at, bytes, 4);
 }
 
 } // namespace
@@ -76,6 +83,7 @@ bool TGIFEncoder::Encode(TStream& stream, int bits, std::uint32_t count, const s
     BaseCode = ClearCode + 2;
     Accumulator = 0;
     BitCount = 0;
+    PendingEnd = Pending.data();
     ClearFlag = false;
     RowPixelsLeft = interlaced ? std::int64_t(width) : std::int64_t(width) * std::int64_t(height);
     Row = 0;
@@ -85,7 +93,8 @@ bool TGIFEncoder::Encode(TStream& stream, int bits, std::uint32_t count, const s
     Writer = std::make_unique<TGIFWriter>(stream);
     if (hasPixels) Compress();
     Output(EndCode);
-    bool ok = Writer->IsDirty() ? Writer->Flush() : !Writer->Failed();
+    FlushPending(PendingEnd);
+    const bool ok = Writer->IsDirty() ? Writer->Flush() : !Writer->Failed();
     Writer.reset();
 
     const std::uint8_t terminator = 0;
@@ -108,30 +117,33 @@ bool TGIFEncoder::NextPixelAvailable() {
     return true;
 }
 
+void TGIFEncoder::FlushPending(std::uint8_t* end) {
+    Writer->Write(Pending.data(), std::size_t(end - Pending.data()));
+    PendingEnd = Pending.data();
+}
+
 void TGIFEncoder::Output(int code) {
-    if (BitCount > 0)
-        Accumulator = (std::uint32_t(code) << BitCount) | (Accumulator & ((1u << BitCount) - 1));
-    else
-        Accumulator = std::uint32_t(code);
+    Accumulator |= std::uint64_t(code) << BitCount;
     BitCount += CodeSize;
-    while (BitCount >= 8) {
-        Writer->WriteByte(std::uint8_t(Accumulator));
-        Accumulator >>= 8;
-        BitCount -= 8;
+    if (BitCount >= 32) {
+        StoreLittle32(PendingEnd, Accumulator);
+        PendingEnd += 4;
+        Accumulator >>= 32;
+        BitCount -= 32;
     }
-    if (code == EndCode) {
-        while (BitCount > 0) {
-            Writer->WriteByte(std::uint8_t(Accumulator));
-            Accumulator >>= 8;
-            BitCount -= 8;
-        }
+    if (code == EndCode) { // the last byte is completed with zero bits
+        for (; BitCount > 0; BitCount -= 8, Accumulator >>= 8) *PendingEnd++ = std::uint8_t(Accumulator);
+        BitCount = 0;
     }
+    if (PendingEnd - Pending.data() >= PendingSize) FlushPending(PendingEnd);
 }
 
 // ---- TLZWEncoder
 
 void TLZWEncoder::Output(int code) {
     TGIFEncoder::Output(code);
+    // The width check follows the write: a code goes out at the old width and
+    // the next one at the new, which is when a GIF decoder widens.
     if (FreeCode > MaxCode || ClearFlag) {
         if (ClearFlag) {
             CodeSize = InitialCodeSize;
@@ -156,25 +168,93 @@ void TLZWEncoder::Compress() {
     Clear();
     Cursor = Source;
     Prefix = *Cursor++;
-    while (NextPixelAvailable()) {
-        const int c = *Cursor++;
-        const std::uint32_t key = (std::uint32_t(Prefix) << 8) + std::uint32_t(c);
-        const int found = Table->Lookup(key);
-        if (found != THashTable::NotFound) {
-            Prefix = found;
-            continue;
-        }
-        Output(Prefix);
-        Prefix = c;
-        if (FreeCode >= 0xFFF) {
-            Clear();
-        } else {
-            Table->Insert(key, FreeCode);
-            ++FreeCode;
-        }
+    // The walk is taken a run at a time: the whole frame, or one row when
+    // interlaced. NextPixelAvailable then only moves between rows.
+    std::int64_t count = RowPixelsLeft - 1;
+    for (;;) {
+        CompressRun(Cursor, Cursor + count);
+        Cursor += count;
+        RowPixelsLeft = 1;
+        if (!NextPixelAvailable()) break;
+        count = RowPixelsLeft;
     }
     Output(Prefix);
     Table.reset();
+}
+
+// Output and Clear of the per-pixel loop, with the state held in locals.
+void TLZWEncoder::CompressRun(const std::uint8_t* from, const std::uint8_t* to) {
+    std::uint32_t* const slots = Table->Data();
+    std::uint32_t* const recent = Table->RecentData();
+    const std::uint8_t* const pendingLimit = Pending.data() + PendingSize;
+    std::uint64_t accumulator = Accumulator;
+    int bitCount = BitCount;
+    std::uint8_t* out = PendingEnd;
+    int codeSize = CodeSize;
+    int maxCode = MaxCode;
+    int freeCode = FreeCode;
+    std::uint32_t prefix = std::uint32_t(Prefix);
+
+    auto put = [&](std::uint32_t code) {
+        accumulator |= std::uint64_t(code) << bitCount;
+        bitCount += codeSize;
+        if (bitCount >= 32) {
+            StoreLittle32(out, accumulator);
+            out += 4;
+            accumulator >>= 32;
+            bitCount -= 32;
+            if (out >= pendingLimit) {
+                FlushPending(out);
+                out = PendingEnd;
+            }
+        }
+    };
+
+    for (const std::uint8_t* p = from; p != to; ++p) {
+        const std::uint32_t c = *p;
+        const std::uint32_t remembered = recent[prefix] ^ (c << 12);
+        if (remembered < 4096) {
+            prefix = remembered;
+            continue;
+        }
+        const std::uint32_t key = (prefix << 8) | c;
+        std::uint32_t slot = THashTable::Hash(key);
+        std::uint32_t entry = slots[slot];
+        while ((entry >> 12) != key) {
+            if (entry >= THashTable::EmptyBelow) goto miss;
+            slot = THashTable::Rehash(slot);
+            entry = slots[slot];
+        }
+        recent[prefix] = (c << 12) | (entry & 0xFFF);
+        prefix = entry & 0xFFF;
+        continue;
+    miss:
+        put(prefix);
+        if (freeCode > maxCode) {
+            ++codeSize;
+            maxCode = codeSize == 12 ? 4096 : (1 << codeSize) - 1;
+        }
+        prefix = c;
+        if (freeCode < 0xFFF) {
+            slots[slot] = (key << 12) | std::uint32_t(freeCode); // the empty slot that ended the probe
+            recent[key >> 8] = (c << 12) | std::uint32_t(freeCode);
+            ++freeCode;
+        } else {
+            put(std::uint32_t(ClearCode));
+            codeSize = InitialCodeSize;
+            maxCode = (1 << codeSize) - 1;
+            Table->Reset();
+            freeCode = ClearCode + 2;
+        }
+    }
+
+    Accumulator = accumulator;
+    BitCount = bitCount;
+    PendingEnd = out;
+    CodeSize = codeSize;
+    MaxCode = maxCode;
+    FreeCode = freeCode;
+    Prefix = std::int32_t(prefix);
 }
 
 // ---- TGIFImageData

@@ -15,35 +15,42 @@
 // with 2^b >= n (1 for 1..2, 2 for 3..4, ..., 8 for 129..256).
 int BitsForCount(std::uint32_t n);
 
-// String table: open addressing over 8009 slots. A slot holds key * 4096 + code,
-// the key (prefix code * 256 + pixel) in the high 20 bits; high bits all ones
-// mark an empty slot.
+// String table: open addressing over 8192 slots with linear probing. A slot
+// holds key * 4096 + code, the key (prefix code * 256 + pixel, 20 bits) in the
+// high bits; high bits all ones mark an empty slot (the key 0xFFFFF, prefix
+// 4095, never occurs). At most 4093 entries live between two clears, so the
+// table stays at most half full and a probe always ends at an empty slot.
+// Any exact table gives the same codes; this one keeps the per-pixel probe
+// short: one multiply for the hash and one 32 KiB block to reset. In front of
+// it, Recent remembers per prefix code the last child looked up or added
+// (pixel * 4096 + child code): flat areas and repeated patterns follow the
+// same child again and again, and then skip the hash altogether.
 class THashTable {
   public:
-    static constexpr int SlotCount = 8009;
+    static constexpr int SlotCount = 8192;
     static constexpr int NotFound = -1;
+    static constexpr std::uint32_t EmptyBelow = 0xFFFFF000u; // entries at or above are empty
 
     THashTable() { Reset(); }
     void Reset();
     void Insert(std::uint32_t key, int code);
     // The code stored for key, or NotFound.
     int Lookup(std::uint32_t key) const;
-    static int Hash(std::uint32_t key) { return int(((key >> 4) ^ key) % SlotCount); }
-    static int Rehash(int slot) {
-        int step = slot == 0 ? 1 : SlotCount - slot;
-        slot -= step;
-        return slot < 0 ? slot + SlotCount : slot;
-    }
+    static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> 19; }
+    static std::uint32_t Rehash(std::uint32_t slot) { return (slot + 1) & (SlotCount - 1); }
+    std::uint32_t* Data() { return Slots.data(); }
+    std::uint32_t* RecentData() { return Recent.data(); }
 
   private:
-    static constexpr std::uint32_t EmptyKey = 0xFFFFF;
     std::array<std::uint32_t, SlotCount> Slots;
+    std::array<std::uint32_t, 4096> Recent; // all ones: nothing remembered
 };
 
 // Bit packing, the pixel walk (plain or interlaced) and the frame framing.
 class TGIFEncoder {
   public:
     virtual ~TGIFEncoder() = default;
+    // Appends code at CodeSize bits.
     virtual void Output(int code);
     virtual void Clear() {}
     virtual void Compress() {}
@@ -57,6 +64,8 @@ class TGIFEncoder {
   protected:
     // Steps Cursor to the next pixel in file order; false after the last one.
     bool NextPixelAvailable();
+    // Hands the whole bytes of Pending to the sub-block writer.
+    void FlushPending(std::uint8_t* end);
 
     std::uint32_t ColorCount = 0;
     std::uint8_t PixelBits = 2;
@@ -66,8 +75,13 @@ class TGIFEncoder {
     bool Interlace = false;
     const std::uint8_t* Source = nullptr;
     std::unique_ptr<TGIFWriter> Writer;
-    std::uint32_t Accumulator = 0;
+    // Codes are packed into a 64-bit accumulator and stored four bytes at a
+    // time into Pending, which goes to Writer when nearly full.
+    std::uint64_t Accumulator = 0;
     std::int32_t BitCount = 0;
+    static constexpr int PendingSize = 4096;
+    std::array<std::uint8_t, PendingSize + 8> Pending;
+    std::uint8_t* PendingEnd = nullptr;
     bool ClearFlag = false;
     std::int32_t CodeSize = 0;
     std::int32_t InitialCodeSize = 0;
@@ -88,6 +102,9 @@ class TLZWEncoder : public TGIFEncoder {
     void Compress() override;
 
   protected:
+    // Compresses the pixels [from, to) of one run; the hot loop.
+    void CompressRun(const std::uint8_t* from, const std::uint8_t* to);
+
     std::int32_t Prefix = 0;
     std::int32_t FreeCode = 0;
     std::unique_ptr<THashTable> Table;
