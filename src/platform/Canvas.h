@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+class QPainterPath;
+
 struct TPoint {
     int X = 0;
     int Y = 0;
@@ -100,8 +102,8 @@ enum : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 struct TFont {
     std::string Name = "DejaVu Sans";
     // Height in pixels: negative = character (em) height, positive = cell height
-    // (ascent + descent), as a logical font describes it. -13 is about 10 points.
-    int Height = -13;
+    // (ascent + descent), as a logical font describes it. The default, -11, is 8 points.
+    int Height = -11;
     // Average character width in pixels; 0 = the face's natural width for Height.
     int Width = 0;
     unsigned Style = 0; // fsBold | fsItalic | fsUnderline | fsStrikeOut
@@ -164,7 +166,8 @@ class TCanvas {
     void SetPixel(int x, int y, TColor color); // honours the clip region
     TColor Pixel(int x, int y) const { return FBitmap.Pixel(x, y); }
 
-    // Text with Font. (x, y) is the top-left corner of the text's cell before
+    // Text with Font (needs a QGuiApplication; without one no text is drawn and
+    // the extent is 0 x 0). (x, y) is the top-left corner of the text's cell before
     // rotation; the cell is filled with the brush colour first unless Brush.Style
     // is bsClear. TextRect additionally clips to the rectangle.
     void TextOut(int x, int y, const std::string& text);
@@ -196,9 +199,18 @@ class TCanvas {
     TBitmap& FBitmap;
     TRegion FClip;
     bool FHasClip = false;
+    int FClipWidth = 0;
     std::vector<std::uint8_t> FClipMask; // one byte per pixel while a region is selected
     TPoint FPenPos;
     bool Clipped(int x, int y) const; // true when (x, y) may not be written
+    void WriteColor(int x, int y, TColor color);
+    void InvertPixel(int x, int y);
+    void Plot(int x, int y, TColor color); // pen pixel: colour or inversion, clipped
+    void FillArea(const TRect& rect, TColor color);
+    void ThinLine(int x0, int y0, int x1, int y1, bool includeEnd, int& dotPhase);
+    void Shape(const TRect& area, const QPainterPath& fill, const QPainterPath& outline);
+    void DrawText(const TRect* clip, int x, int y, const std::string& text);
+    void Copy(const TRect& dest, const TBitmap& source, const TRect& sourceRect, TColor key);
 };
 
 // Maps colours to the nearest entry of a palette (Euclidean distance in red,
@@ -208,11 +220,14 @@ class TNearestColorMap {
     explicit TNearestColorMap(const std::vector<TColor>& palette);
     std::uint8_t Index(TColor color); // 0 for an empty palette
   private:
+    static constexpr int CellCount = 4096; // 16 x 16 x 16 cells of colour space
     std::vector<TColor> FPalette;
     std::vector<std::uint32_t> FKeys; // open addressing: colour + 1, 0 = free
     std::vector<std::uint8_t> FValues;
     std::size_t FCount = 0;
-    std::uint8_t Search(TColor color) const;
+    std::vector<std::vector<std::uint8_t>> FCells; // entries that can be nearest in a cell
+    const std::vector<std::uint8_t>& Candidates(TColor color);
+    std::uint8_t Search(TColor color);
     void Grow();
 };
 
