@@ -1,0 +1,8 @@
+#pragma once
+// The main tool bar's pictures, drawn by the program itself (28 x 28).
+
+#include <QIcon>
+
+enum TToolIcon { tiNewGif, tiOpen, tiSave, tiNewFrame, tiFrameProperties, tiGlobalProperties };
+
+QIcon ToolIcon(TToolIcon kind);
