@@ -9,9 +9,10 @@
 
 namespace {
 
-// Frames up to this many pixels (a 4096 x 4096 picture, 16 MiB of indices) are
-// always allocated, so short image data leaves the rest at index 1.
-constexpr std::int64_t AlwaysAllocatedPixels = std::int64_t(4096) * 4096;
+// Frames up to this many pixels (a 1024 x 1024 picture, 1 MiB of indices) are
+// always allocated, so short image data leaves the rest at index 1. Larger
+// frames must come with enough data to describe them.
+constexpr std::int64_t AlwaysAllocatedPixels = std::int64_t(1024) * 1024;
 // No LZW code expands to more than 4096 pixels, and a code of a string that
 // long is 12 bits wide: one byte of image data never yields more than
 // 4096 * 8 / 12 < 2731 pixels.

@@ -439,20 +439,26 @@ TEST(GifReaderFailures, HugeFrameWithoutDataIsRefused) {
     EXPECT_NE(log.Messages[0].find("65535 x 65535"), std::string::npos);
     EXPECT_EQ(doc.Frames.size(), 1u);
 
-    TGifBuilder wide; // 65535 x 300 (19.7 million pixels) described by 5 bytes
-    wide.Header(1, 1).Descriptor(0, 0, 65535, 300).Raw({2, 2, 0x84, 0x51, 0}).Trailer();
+    TGifBuilder wide; // 1025 x 1024 described by 5 bytes
+    wide.Header(1, 1).Descriptor(0, 0, 1025, 1024).Raw({2, 2, 0x84, 0x51, 0}).Trailer();
     EXPECT_FALSE(Load(doc, wide.Data));
+
+    // The same frame with as much data as its pixels could come from is read.
+    TGifBuilder padded;
+    padded.Header(1, 1).Descriptor(0, 0, 1025, 1024).Raw({2, 2, 0x84, 0x51, 0});
+    padded.Comment(std::string(400, 'p')).Trailer(); // 1025 * 1024 / 2731 = 385 bytes needed
+    EXPECT_TRUE(Load(doc, padded.Data));
 }
 
 TEST(GifReaderFailures, LargeFrameUpToTheAlwaysAllocatedSizeKeepsIndexOneFill) {
-    TGifBuilder b; // 4096 x 4096 with three pixels of data
-    b.Header(1, 1).Image(0, 0, 4096, 4096, {0, 0, 0}).Trailer();
+    TGifBuilder b; // 1024 x 1024 with three pixels of data
+    b.Header(1, 1).Image(0, 0, 1024, 1024, {0, 0, 0}).Trailer();
     TGIFData doc;
     TIOErrorLog log;
     ASSERT_TRUE(Load(doc, b.Data));
     EXPECT_TRUE(log.Messages.empty());
     const TGIFImageData& frame = *doc.Frames[0];
-    EXPECT_EQ(frame.PixelCount, 4096 * 4096);
+    EXPECT_EQ(frame.PixelCount, 1024 * 1024);
     EXPECT_EQ(frame.Pixels[2], 0);
     EXPECT_EQ(frame.Pixels[3], 1);
     EXPECT_EQ(frame.Pixels.back(), 1);
