@@ -1,0 +1,11 @@
+#pragma once
+// Windows bitmap files (uncompressed, bottom-up rows padded to 4 bytes).
+
+#include "platform/Bitmap.h"
+
+#include <string>
+
+// Writes an 8-bit bitmap with its palette, or a 24-bit bitmap; a 32-bit bitmap
+// is written as 24-bit. False with a reason in error when the bitmap is empty
+// or the file cannot be written (a partly written file is removed).
+bool SaveBitmapFile(const TBitmap& bitmap, const std::string& path, std::string& error);
