@@ -81,7 +81,6 @@ TFrameListView::TFrameListView(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new TFrameRowDelegate(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setMinimumWidth(ThumbnailWidth + 24);
-    setMaximumWidth(ThumbnailWidth + 48);
 }
 
 void TFrameListView::AddFrameRow(TGIFImageData* frame) {

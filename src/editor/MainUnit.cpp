@@ -1,6 +1,7 @@
 #include "editor/MainUnit.h"
 
 #include "editor/ComposeWidgets.h"
+#include "editor/FrameImport.h"
 #include "editor/FrameListView.h"
 #include "editor/FrameUnit.h"
 #include "editor/GlobalUnit.h"
@@ -42,6 +43,15 @@ namespace {
 const char* const SettingsName = "Frameloom.ini";
 const char* const OpenFilter = "GIF files|*.gif";
 const char* const SaveFilter = "GIF files (*.gif)|*.gif";
+const char* const ImportFilter =
+    "All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
+    "GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps "
+    "(*.bmp)|*.bmp|"
+    "Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf|PNG Image File "
+    "(*.png)|*.png";
+
+// The window whose message box shows the codec's errors (the newest one).
+TMainForm* IOErrorWindow = nullptr;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -101,10 +111,14 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
     // The codec's error report becomes the program's message box.
     SetIOErrorHandler(
         [this](const std::string&) { FDialogs.MessageDlg("Error", "I/O Error", mtError, mbOK); });
+    IOErrorWindow = this;
 }
 
 TMainForm::~TMainForm() {
-    SetIOErrorHandler(nullptr);
+    if (IOErrorWindow == this) {
+        SetIOErrorHandler(nullptr);
+        IOErrorWindow = nullptr;
+    }
     // Rows refer to frames: empty the list before the document goes.
     Closing = true;
     ListView1->clear();
@@ -159,6 +173,10 @@ void TMainForm::CreateActions() {
     NewImage1 = action("NewImage1", "New Frame", &TMainForm::NewImage1Click);
     NewImage1->setToolTip(QStringLiteral("New Frame"));
     NewImage1->setIcon(ToolIcon(tiNewFrame));
+    AddImage1 = action("AddImage1", "Add Frame From File...", &TMainForm::AddImage1Click);
+    AddImage1->setShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+    AddImage1->setToolTip(QStringLiteral("Add Frame From File"));
+    AddImage1->setIcon(ToolIcon(tiAddFrame));
     Properties1 = action("Properties1", "Frame Properties...", &TMainForm::Properties1Click);
     Properties1->setToolTip(QStringLiteral("Frame Properties"));
     Properties1->setIcon(ToolIcon(tiFrameProperties));
@@ -183,6 +201,7 @@ void TMainForm::CreateActions() {
     Image2 = menuBar()->addMenu(QStringLiteral("F&rame"));
     Image2->setObjectName(QStringLiteral("Image2"));
     Image2->addAction(NewImage1);
+    Image2->addAction(AddImage1);
     Image2->addAction(Properties1);
     connect(Image2, &QMenu::aboutToShow, this,
             [this] { Properties1->setEnabled(CurrentFrame() != nullptr); });
@@ -208,6 +227,7 @@ void TMainForm::CreateWidgets() {
     ToolBar1->addAction(Save1);
     ToolBar1->addSeparator();
     ToolBar1->addAction(NewImage1);
+    ToolBar1->addAction(AddImage1);
     ToolBar1->addAction(Properties1);
     ToolBar1->addAction(Global1);
 
@@ -290,6 +310,7 @@ void TMainForm::CreateWidgets() {
     right->setStretchFactor(1, 0);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({TFrameListView::ThumbnailWidth + 30, 1000});
     setCentralWidget(Splitter1);
 
     StatusBar1 = new QStatusBar(this);
@@ -442,6 +463,24 @@ void TMainForm::NewImage1Click() {
         ListView1->SelectRow(ListView1->count() - 1);
         ListView1->scrollToBottom();
     }
+}
+
+void TMainForm::AddImage1Click() {
+    TFileDialogOptions options;
+    options.Filter = ImportFilter;
+    options.MultiSelect = true;
+    options.MustExist = true;
+    const std::vector<std::string> files = FDialogs.OpenDialog(options);
+    if (files.empty()) return;
+    const TImportResult result = ImportFrameFiles(*GIF, files);
+    if (result.FramesAdded > 0) Modified = true;
+    if (result.Stop == isLoadFailed) FDialogs.MessageDlg(result.Message, "Error", mtError, mbOK);
+    FillFrameList();
+    if (ListView1->count() > 0) {
+        ListView1->SelectRow(ListView1->count() - 1);
+        ListView1->scrollToBottom();
+    }
+    UpdateStatusBar();
 }
 
 void TMainForm::Properties1Click() {

@@ -48,6 +48,7 @@ class TMainForm : public QMainWindow {
     void StatusBar2Click();
     void FrameList1Click();
     void NewImage1Click();
+    void AddImage1Click();
     void Properties1Click();
     void Global1Click();
 
@@ -149,6 +150,7 @@ class TMainForm : public QMainWindow {
     QAction* StatusBar2;
     QAction* FrameList1;
     QAction* NewImage1;
+    QAction* AddImage1;
     QAction* Properties1;
     QAction* Global1;
 

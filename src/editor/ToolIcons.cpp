@@ -92,6 +92,21 @@ QIcon ToolIcon(TToolIcon kind) {
         Film(p, QRect(2, 7, 20, 14));
         Plus(p, QPoint(20, 20));
         break;
+    case tiAddFrame: {
+        // A picture (sun over hills) going into the film.
+        p.setPen(QPen(QColor(60, 60, 70), 1.2));
+        p.setBrush(QColor(200, 230, 255));
+        p.drawRect(2, 2, 16, 13);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(250, 200, 40));
+        p.drawEllipse(QPoint(13, 6), 2, 2);
+        p.setBrush(QColor(60, 160, 70));
+        QPolygonF hill;
+        hill << QPointF(3, 14) << QPointF(8, 8) << QPointF(14, 14);
+        p.drawPolygon(hill);
+        Film(p, QRect(8, 15, 18, 11));
+        break;
+    }
     case tiFrameProperties:
         Film(p, QRect(2, 3, 18, 12));
         Sheet(p, QRect(11, 11, 14, 15));

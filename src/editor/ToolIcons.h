@@ -3,6 +3,6 @@
 
 #include <QIcon>
 
-enum TToolIcon { tiNewGif, tiOpen, tiSave, tiNewFrame, tiFrameProperties, tiGlobalProperties };
+enum TToolIcon { tiNewGif, tiOpen, tiSave, tiNewFrame, tiAddFrame, tiFrameProperties, tiGlobalProperties };
 
 QIcon ToolIcon(TToolIcon kind);

@@ -73,8 +73,8 @@ TEST_F(MainFormTest, WidgetsCarryTheirNamesAndTheToolBarItsHints) {
     QStringList hints;
     for (QAction* a : Form->ToolBar1->actions())
         if (!a->isSeparator()) hints << a->toolTip();
-    EXPECT_EQ(hints,
-              QStringList({"New GIF", "Open", "Save", "New Frame", "Frame Properties", "Global Properties"}));
+    EXPECT_EQ(hints, QStringList({"New GIF", "Open", "Save", "New Frame", "Add Frame From File",
+                                  "Frame Properties", "Global Properties"}));
     EXPECT_EQ(Form->Open1->text(), "Open...");
     EXPECT_EQ(Form->Open1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(Form->Save1->shortcut(), QKeySequence("Ctrl+S"));
@@ -465,6 +465,37 @@ TEST_F(MainFormTest, NewFrameAppendsAndSelectsIt) {
     Dialogs.OnForm("FrameForm", ClickCancel);
     Form->NewImage1Click();
     EXPECT_EQ(gif.Frames.size(), 3u);
+    EXPECT_FALSE(Form->Modified);
+}
+
+TEST_F(MainFormTest, AddFrameFromFileImportsUntilAFileFails) {
+    const std::string gif = WriteTwoFrameGif(PathOf("two.gif"));
+    const std::string broken = PathOf("broken.png");
+    WriteFileBytes(broken, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x01});
+    const std::string never = WriteTwoFrameGif(PathOf("never.gif"));
+    Dialogs.OpenAnswers = {{gif, broken, never}};
+    Dialogs.MessageAnswers = {mrOk};
+    Form->AddImage1Click();
+    ASSERT_EQ(Dialogs.OpenRequests.size(), 1u);
+    EXPECT_TRUE(Dialogs.OpenRequests[0].MultiSelect);
+    EXPECT_EQ(
+        Dialogs.OpenRequests[0].Filter.rfind("All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|", 0),
+        0u);
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Can not load file \"" + broken + "\"");
+    EXPECT_EQ(Dialogs.Messages[0].Caption, "Error");
+    EXPECT_EQ(Dialogs.Messages[0].Type, mtError);
+    // The first file's two frames arrived; the file after the broken one was not read.
+    EXPECT_EQ(Form->Document().Frames.size(), 2u);
+    EXPECT_EQ(Form->ListView1->count(), 2);
+    EXPECT_EQ(Form->CurrentRow(), 1);
+    EXPECT_TRUE(Form->Modified);
+    EXPECT_EQ(Form->StatusPanelText(2), "Frames: 2");
+
+    Form->Modified = false;
+    Dialogs.OpenAnswers = {{}};
+    Form->AddImage1Click();
+    EXPECT_EQ(Form->Document().Frames.size(), 2u);
     EXPECT_FALSE(Form->Modified);
 }
 
