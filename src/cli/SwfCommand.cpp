@@ -29,7 +29,8 @@ int Usage(const std::string& why) {
 
 bool ParseColor(std::string text, TColor& color) {
     if (!text.empty() && text[0] == '#') text.erase(0, 1);
-    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) return false;
+    if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+        return false;
     unsigned long v = std::strtoul(text.c_str(), nullptr, 16);
     color = RGB(int(v >> 16), int(v >> 8), int(v));
     return true;

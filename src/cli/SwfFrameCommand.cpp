@@ -65,7 +65,8 @@ int RunSwfFrame(const std::vector<std::string>& args) {
     }
     if (args.size() != 3 || args[1].empty() || args[1].size() > 9 ||
         args[1].find_first_not_of("0123456789") != std::string::npos) {
-        std::cerr << "frameloom-cli swf-frame: expected FILE.swf, a frame number and OUT.png\n" << SwfFrameUsage;
+        std::cerr << "frameloom-cli swf-frame: expected FILE.swf, a frame number and OUT.png\n"
+                  << SwfFrameUsage;
         return ExitUsage;
     }
     const int n = std::stoi(args[1]);

@@ -10,11 +10,12 @@
 
 namespace {
 
-const char* const SwfInfoUsage = "Usage: frameloom-cli swf-info FILE.swf\n"
-                                 "Prints the movie's header and its tags (offset, code, name, length and,\n"
-                                 "for the tags the export writes, their ids and depths).\n"
-                                 "Exit status: 0 read, 1 the file is not a readable movie (reason on stderr),\n"
-                                 "2 usage error.\n";
+const char* const SwfInfoUsage =
+    "Usage: frameloom-cli swf-info FILE.swf\n"
+    "Prints the movie's header and its tags (offset, code, name, length and,\n"
+    "for the tags the export writes, their ids and depths).\n"
+    "Exit status: 0 read, 1 the file is not a readable movie (reason on stderr),\n"
+    "2 usage error.\n";
 
 std::string Details(const TSWFFile& file, const TSWFTagInfo& tag) {
     TSWFBitReader r(file.Body(tag), tag.Length, SWFTagName(tag.Code));
@@ -43,13 +44,15 @@ std::string Details(const TSWFFile& file, const TSWFTagInfo& tag) {
             if (flags & 0x01) s += ", move";
             return s;
         }
-        case 28: return "depth " + std::to_string(r.ReadU16());
+        case 28:
+            return "depth " + std::to_string(r.ReadU16());
         case 9: {
             unsigned red = r.ReadU8(), green = r.ReadU8(), blue = r.ReadU8();
             std::snprintf(text, sizeof text, "colour %02X%02X%02X", red, green, blue);
             return text;
         }
-        default: return "";
+        default:
+            return "";
         }
     } catch (const ESWFFormatError&) {
         return "(body too short)";
@@ -84,8 +87,8 @@ int RunSwfInfo(const std::vector<std::string>& args) {
                   << "Tags: " << file.Tags.size() << (file.HasEndTag ? "" : " (no End tag)") << "\n";
         for (const TSWFTagInfo& tag : file.Tags) {
             char line[96];
-            std::snprintf(line, sizeof line, "  %8u  %3u %-20s %8u%s", tag.Offset, tag.Code, SWFTagName(tag.Code),
-                          tag.Length, tag.LongHeader ? " long" : "");
+            std::snprintf(line, sizeof line, "  %8u  %3u %-20s %8u%s", tag.Offset, tag.Code,
+                          SWFTagName(tag.Code), tag.Length, tag.LongHeader ? " long" : "");
             std::string details = Details(file, tag);
             std::cout << line << (details.empty() ? "" : "  " + details) << "\n";
         }

@@ -60,8 +60,8 @@ TColor At(const TBitmap& b, int x, int y) {
 }
 
 // A rectangle shape (pixels) with the given fills; fill 1 inside.
-void AddRectangleShape(TMovieMaker& movie, std::uint16_t code, std::uint16_t id, int x0, int y0, int x1, int y1,
-                       std::unique_ptr<TSWFFillStyle> fill) {
+void AddRectangleShape(TMovieMaker& movie, std::uint16_t code, std::uint16_t id, int x0, int y0, int x1,
+                       int y1, std::unique_ptr<TSWFFillStyle> fill) {
     TSWFDefineShape shape;
     shape.TagID = code;
     shape.ShapeId = id;
@@ -99,7 +99,8 @@ std::unique_ptr<TSWFImageFill> BitmapFill(std::uint16_t id, std::uint8_t type, i
     return fill;
 }
 
-void Place(TMovieMaker& movie, std::uint16_t depth, std::uint16_t id, bool move = false, int dx = 0, int dy = 0) {
+void Place(TMovieMaker& movie, std::uint16_t depth, std::uint16_t id, bool move = false, int dx = 0,
+           int dy = 0) {
     TSWFPlaceObject2 place;
     place.Depth = depth;
     if (id) place.SetCharacterId(id);
@@ -122,7 +123,8 @@ void AddQuadBitmap(TMovieMaker& movie, std::uint16_t id) {
     movie.Add(bits);
 }
 
-constexpr TColor White = RGB(255, 255, 255), Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255);
+constexpr TColor White = RGB(255, 255, 255), Red = RGB(255, 0, 0), Green = RGB(0, 255, 0),
+                 Blue = RGB(0, 0, 255);
 
 TEST(SWFPlayer, SolidFillsOfAllThreeShapeVersionsWithAlpha) {
     TMovieMaker movie(10, 10);

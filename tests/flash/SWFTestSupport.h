@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the SWF tests: bytes as hex text, and inflating a zlib stream.
 
+#include "gifdata/GifData.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,4 +41,16 @@ inline std::vector<std::uint8_t> Inflate(const std::uint8_t* data, std::size_t s
     inflateEnd(&z);
     out.resize(produced);
     return out;
+}
+
+// What stage pixel (x, y) must show: the frame's colour, or the background
+// outside the frame and where the frame is transparent.
+inline TColor Expected(const TGIFData& doc, const TGIFImageData& f, int x, int y, TColor background) {
+    const int fx = x - f.Left, fy = y - f.Top;
+    if (fx < 0 || fy < 0 || fx >= f.Width || fy >= f.Height) return background;
+    const std::uint8_t index = f.Pixels[std::size_t(fy) * f.Width + fx];
+    const TPalette& palette = f.HasLocalTable() ? f.LocalPalette : doc.GlobalPalette;
+    auto color = [&](int i) { return RGB(palette[i].Red, palette[i].Green, palette[i].Blue); };
+    if (f.Control->Transparent() && color(index) == color(f.Control->TransparentIndex)) return background;
+    return color(index);
 }
