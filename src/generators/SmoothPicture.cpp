@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/PictureDecoders.h"
+
 namespace {
 
 // Puts one picture pixel onto a target pixel; 32-bit pictures carry straight alpha.
@@ -26,30 +28,48 @@ void TSmoothPicture::Assign(const TBitmap& bitmap) {
     if (FBitmap.PixelFormat() == pf8bit) FBitmap.SetPixelFormat(pf24bit);
 }
 
-bool TSmoothPicture::LoadFromFile(const std::string& path) {
+namespace {
+
+// Pictures the platform's decoders do not take (GIF, for one) come through Qt's readers.
+bool LoadWithQt(const std::string& path, TBitmap& bitmap) {
     QImage image(QString::fromStdString(path));
     if (image.isNull() || image.width() <= 0 || image.height() <= 0) return false;
-    const bool withAlpha = image.hasAlphaChannel();
-    TBitmap bitmap(image.width(), image.height(), withAlpha ? pf32bit : pf24bit);
-    if (withAlpha) {
-        // ARGB32 lies in memory as blue, green, red, alpha on little-endian machines.
-        image = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < image.height(); ++y) {
-            const QRgb* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            std::uint8_t* out = bitmap.ScanLine(y);
-            for (int x = 0; x < image.width(); ++x, out += 4) {
-                out[0] = std::uint8_t(qBlue(in[x]));
-                out[1] = std::uint8_t(qGreen(in[x]));
-                out[2] = std::uint8_t(qRed(in[x]));
-                out[3] = std::uint8_t(qAlpha(in[x]));
-            }
+    // ARGB32 holds straight alpha.
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    bitmap = TBitmap(image.width(), image.height(), pf32bit);
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        std::uint8_t* out = bitmap.ScanLine(y);
+        for (int x = 0; x < image.width(); ++x, out += 4) {
+            out[0] = std::uint8_t(qBlue(in[x]));
+            out[1] = std::uint8_t(qGreen(in[x]));
+            out[2] = std::uint8_t(qRed(in[x]));
+            out[3] = std::uint8_t(qAlpha(in[x]));
         }
-    } else {
-        image = image.convertToFormat(QImage::Format_BGR888);
-        for (int y = 0; y < image.height(); ++y)
-            std::memcpy(bitmap.ScanLine(y), image.constScanLine(y), std::size_t(bitmap.BytesPerLine()));
     }
-    FBitmap = std::move(bitmap);
+    return true;
+}
+
+bool FullyOpaque(const TBitmap& bitmap) {
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        const std::uint8_t* p = bitmap.ScanLine(y);
+        for (int x = 0; x < bitmap.Width(); ++x)
+            if (p[x * 4 + 3] != 255) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool TSmoothPicture::LoadFromFile(const std::string& path) {
+    TBitmap bitmap;
+    std::string error;
+    const bool loaded =
+        IsPictureFileName(path) ? LoadPictureFile(path, bitmap, error) : LoadWithQt(path, bitmap);
+    if (!loaded || bitmap.Empty()) return false;
+    // Opaque pictures are copied, not mixed, wherever they are placed.
+    if (bitmap.PixelFormat() == pf32bit && FullyOpaque(bitmap)) bitmap.SetPixelFormat(pf24bit);
+    Assign(bitmap);
     return true;
 }
 

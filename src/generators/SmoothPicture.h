@@ -18,8 +18,9 @@ class TSmoothPicture {
     // turned into 24-bit through its palette.
     void Assign(const TBitmap& bitmap);
     void Clear() { FBitmap = TBitmap(); }
-    // Loads a picture file (JPEG, BMP, icon, PNG, GIF and what else the platform
-    // reads). False, with the picture unchanged, when it cannot be read.
+    // Loads a picture file: JPEG, PNG, BMP, icon, enhanced and plain metafiles
+    // through the platform's decoders, other formats (GIF) through Qt's readers.
+    // False, with the picture unchanged, when it cannot be read.
     bool LoadFromFile(const std::string& path);
 
     bool operator==(const TSmoothPicture&) const = default;

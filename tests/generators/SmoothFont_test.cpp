@@ -82,7 +82,9 @@ TEST(SmoothFont, TextStaysInsideItsExtentBoxAndFullInkIsTheFontColour) {
     for (int y = 0; y < d.Canvas.Height(); ++y)
         for (int x = 0; x < d.Canvas.Width(); ++x) {
             const bool inside = x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
-            if (!inside) ASSERT_EQ(d.Canvas.Pixel(x, y), Background) << x << "," << y;
+            if (!inside) {
+                ASSERT_EQ(d.Canvas.Pixel(x, y), Background) << x << "," << y;
+            }
             fullInk |= d.Canvas.Pixel(x, y) == RGB(255, 0, 0);
         }
     EXPECT_TRUE(fullInk);
@@ -191,7 +193,9 @@ TEST(SmoothFont, BlurAndOutlineChangeTheInk) {
 TEST(SmoothFont, ImpactFallsBackToABoldCondensedFace) {
     const std::string face = ResolvedFaceName("Impact");
     EXPECT_FALSE(face.empty());
-    if (face != "Impact") EXPECT_NE(face.find("DejaVu Sans"), std::string::npos) << face;
+    if (face != "Impact") {
+        EXPECT_NE(face.find("DejaVu Sans"), std::string::npos) << face;
+    }
 }
 
 } // namespace
