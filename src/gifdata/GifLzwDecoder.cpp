@@ -31,10 +31,17 @@ int TGIFLzwDecoder::ReadBits(int n) {
             std::int64_t left = std::max<std::int64_t>(Stream.Remaining(), 0);
             int wanted = int(std::min<std::int64_t>(length, left)); // a length past the end is cut
             got = int(Stream.Read(Buffer.data() + 2, std::size_t(wanted)));
+            if (got == 0) Done = true; // nothing left after the length byte: no more bits will come
         }
         BytesInBuffer = got + 2;
         BitPosition = BitPosition - BitEnd + 16;
         BitEnd = (got + 2) * 8;
+    }
+    // A short last sub-block lets a code run past the valid bits (into stale
+    // buffer bytes, as the carried-bytes scheme does), but never past the buffer.
+    if (BitPosition + n > int(Buffer.size() - 3) * 8) {
+        Done = true;
+        return -1;
     }
     std::size_t byte = std::size_t(BitPosition >> 3);
     std::uint32_t bits = std::uint32_t(Buffer[byte]) | std::uint32_t(Buffer[byte + 1]) << 8 |
