@@ -75,6 +75,7 @@ struct TColorXform {
 struct TDecodedBitmap {
     int Width = 0, Height = 0;
     std::vector<TRGBA> Pixels; // premultiplied by alpha
+    bool Opaque = false;       // every pixel has alpha 255
 };
 
 struct TGradientStop {
@@ -212,6 +213,8 @@ std::shared_ptr<TDecodedBitmap> DecodeLossless(const std::uint8_t* body, std::si
             }
         }
     }
+    bitmap->Opaque =
+        std::all_of(bitmap->Pixels.begin(), bitmap->Pixels.end(), [](const TRGBA& p) { return p.A == 255; });
     return bitmap;
 }
 
@@ -521,6 +524,51 @@ void FillShape(TCanvas& canvas, const TShape& shape, const TAffine& place, const
     }
 }
 
+// True when the shape, placed so, paints every pixel of the stage with opaque
+// colour: one opaque fill bounded by two vertical edges that span the stage.
+// Everything below such a shape can be left undrawn (the export's movies put a
+// full-stage bitmap on a new depth every frame).
+bool CoversStage(const TCanvas& canvas, const TShape& shape, const TAffine& place, const TColorXform& cx,
+                 const std::map<std::uint16_t, std::shared_ptr<TSWFMoviePlayer::TCharacter>>& dictionary) {
+    if (!cx.Identity || place.B != 0 || place.C != 0) return false;
+    const TFillInfo* fill = nullptr;
+    const std::vector<TSegment>* edges = nullptr;
+    for (std::size_t f = 0; f < shape.Fills.size(); ++f) {
+        if (shape.FillEdges[f].empty()) continue;
+        if (fill) return false;
+        fill = &shape.Fills[f];
+        edges = &shape.FillEdges[f];
+    }
+    if (!fill || edges->size() != 2) return false;
+    if (fill->Kind == fkSolid) {
+        if (fill->Color.A != 255) return false;
+    } else if (fill->Kind == fkBitmap) {
+        auto it = dictionary.find(fill->BitmapId);
+        if (it == dictionary.end() || !it->second->Bitmap || !it->second->Bitmap->Opaque ||
+            it->second->Bitmap->Width == 0 || it->second->Bitmap->Height == 0)
+            return false;
+        TAffine inverse;
+        if (!(place * fill->Matrix).Invert(inverse)) return false;
+    } else {
+        return false;
+    }
+    double xs[2], y0[2], y1[2];
+    for (int i = 0; i < 2; ++i) {
+        const TSegment& e = (*edges)[std::size_t(i)];
+        double ax, ay, bx, by;
+        place.Apply(e.X0, e.Y0, ax, ay);
+        place.Apply(e.X1, e.Y1, bx, by);
+        if (ax != bx) return false;
+        xs[i] = ax;
+        y0[i] = std::min(ay, by);
+        y1[i] = std::max(ay, by);
+    }
+    const double left = canvas.OriginX, top = canvas.OriginY;
+    const double right = left + canvas.Width * 20.0, bottom = top + canvas.Height * 20.0;
+    return std::min(xs[0], xs[1]) <= left && std::max(xs[0], xs[1]) >= right && y0[0] <= top &&
+           y0[1] <= top && y1[0] >= bottom && y1[1] >= bottom;
+}
+
 } // namespace
 
 TSWFMoviePlayer::TSWFMoviePlayer(TSWFFile file, TSWFPlayerLimits limits)
@@ -698,11 +746,22 @@ TBitmap TSWFMoviePlayer::RenderFrame(int n) const {
     TCanvas canvas{FStageWidth, FStageHeight, double(FFile.Header.FrameRect.Left),
                    double(FFile.Header.FrameRect.Top),
                    std::vector<TRGBA>(std::size_t(FStageWidth) * FStageHeight, background)};
+    std::vector<std::pair<const TShape*, const TItem*>> shapes;
     for (auto& [depth, item] : displayList) {
         auto it = FDictionary.find(item.CharacterId);
         if (it == FDictionary.end() || it->second->Kind != TCharacter::ckShape) continue;
-        FillShape(canvas, *it->second->Shape, item.Matrix, item.ColorTransform, FDictionary);
+        shapes.emplace_back(it->second->Shape.get(), &item);
     }
+    std::size_t first = 0; // the topmost shape that hides everything below it
+    for (std::size_t i = shapes.size(); i-- > 0;)
+        if (CoversStage(canvas, *shapes[i].first, shapes[i].second->Matrix, shapes[i].second->ColorTransform,
+                        FDictionary)) {
+            first = i;
+            break;
+        }
+    for (std::size_t i = first; i < shapes.size(); ++i)
+        FillShape(canvas, *shapes[i].first, shapes[i].second->Matrix, shapes[i].second->ColorTransform,
+                  FDictionary);
 
     TBitmap result(FStageWidth, FStageHeight, pf32bit);
     for (int y = 0; y < FStageHeight; ++y) {

@@ -148,6 +148,26 @@ TEST(SWFPlayer, SolidFillsOfAllThreeShapeVersionsWithAlpha) {
     EXPECT_EQ(At(frame, 8, 8), White);
 }
 
+TEST(SWFPlayer, OnlyOpaqueFullStageShapesHideWhatLiesBelow) {
+    TMovieMaker movie(6, 4);
+    AddRectangleShape(movie, 22, 1, 0, 0, 6, 4, Solid(255, 0, 0));      // opaque, whole stage
+    AddRectangleShape(movie, 32, 2, 0, 0, 6, 4, Solid(0, 0, 255, 128)); // translucent, whole stage
+    AddRectangleShape(movie, 22, 3, 0, 0, 6, 3, Solid(0, 255, 0));      // opaque, one row short
+    Place(movie, 1, 1);
+    Place(movie, 2, 2);
+    movie.ShowFrame();
+    Place(movie, 3, 3);
+    movie.ShowFrame();
+    Place(movie, 4, 1);
+    movie.ShowFrame();
+    TSWFMoviePlayer player = Play(movie.File());
+    EXPECT_EQ(At(player.RenderFrame(0), 5, 3), RGB(127, 0, 128));
+    EXPECT_EQ(At(player.RenderFrame(1), 5, 2), Green);
+    EXPECT_EQ(At(player.RenderFrame(1), 5, 3), RGB(127, 0, 128));
+    EXPECT_EQ(At(player.RenderFrame(2), 5, 3), Red);
+    EXPECT_EQ(At(player.RenderFrame(2), 0, 0), Red);
+}
+
 TEST(SWFPlayer, DisplayListFollowsPlaceMoveRemoveAndBackground) {
     TMovieMaker movie(8, 4);
     AddRectangleShape(movie, 22, 1, 0, 0, 2, 2, Solid(255, 0, 0));
