@@ -136,6 +136,17 @@ TEST(GifModelFrames, AddFrameAllocatesIndexOnePixels) {
     EXPECT_EQ(small->PixelCount, 0);
 }
 
+TEST(GifModelFrames, FramesBeyondTheMemoryLimitGetNoBuffer) {
+    TGIFData doc;
+    TGIFImageData* huge = doc.AddFrame(40000, 40000); // 1.6 billion pixels
+    EXPECT_TRUE(huge->Pixels.empty());
+    EXPECT_EQ(huge->PixelCount, 0);
+    EXPECT_FALSE(huge->HasPixels());
+    TGIFImageData* clamped = doc.AddFrame(70000, -3);
+    EXPECT_EQ(clamped->Width, 65535);
+    EXPECT_EQ(clamped->Height, 0);
+}
+
 TEST(GifModelFrames, AddFrameRunsTheRegisteredThumbnailRenderer) {
     TGIFData doc;
     doc.AddFrame(1, 1); // no renderer: nothing happens
