@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <sys/stat.h>
 
 #include "gifdata/GifData.h"
 
@@ -166,6 +167,11 @@ bool TGIFImageData::ReadImage(TStream& stream) {
 }
 
 bool TGIFData::LoadFromFile(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) { // opens, but reads nothing
+        ShowIOError("Cannot open " + path + ": it is a folder");
+        return false;
+    }
     TFileStream stream(path, TFileStream::fmRead);
     if (!stream.IsOpen()) {
         ShowIOError("Cannot open " + path + ": " + std::strerror(errno));

@@ -484,6 +484,12 @@ TEST(GifReaderFiles, LoadFromFileReportsAMissingFile) {
     EXPECT_FALSE(doc.LoadFromFile("/nonexistent/folder/x.gif"));
     ASSERT_EQ(log.Messages.size(), 1u);
     EXPECT_NE(log.Messages[0].find("/nonexistent/folder/x.gif"), std::string::npos);
+
+    doc.AddFrame(1, 1);
+    EXPECT_FALSE(doc.LoadFromFile("/tmp"));
+    ASSERT_EQ(log.Messages.size(), 2u);
+    EXPECT_EQ(log.Messages[1], "Cannot open /tmp: it is a folder");
+    EXPECT_EQ(doc.Frames.size(), 1u); // the document is untouched
 }
 
 } // namespace
