@@ -21,7 +21,7 @@ TBitmap InForm(const TBitmap& bitmap, TPixelFormat format) {
 }
 
 // Draws source (any form) scaled into part `to` of a 24-bit target.
-void DrawScaled(TBitmap& target, const TRect& to, const TBitmap& source) {
+void DrawScaled(TBitmap& target, const TStyleRect& to, const TBitmap& source) {
     if (source.Empty()) return;
     if (source.PixelFormat() == target.PixelFormat()) {
         StretchCopy(target, to, source, R(0, 0, source.Width(), source.Height()));
@@ -33,7 +33,7 @@ void DrawScaled(TBitmap& target, const TRect& to, const TBitmap& source) {
 
 } // namespace
 
-TRect AspectFitRect(int w, int h, int cw, int ch) {
+TStyleRect AspectFitRect(int w, int h, int cw, int ch) {
     if (w <= 0 || h <= 0) return R(0, 0, cw, ch);
     int width, height;
     if (double(ch) / h > double(cw) / w) {
@@ -71,10 +71,7 @@ void TCustomTransitionView::SetPicture(const TBitmap& picture) {
 
 void TCustomTransitionView::SetBgPicture(const TBitmap& picture) {
     FBgPicture = picture;
-    if (FBgMode != bmNone) {
-        FEverPainted = FEverPainted && FOverDraw;
-        DisplayChanged();
-    }
+    if (FBgMode != bmNone) DisplayChanged();
 }
 
 void TCustomTransitionView::SetBgMode(TBackgroundMode mode) {
@@ -276,7 +273,7 @@ void TCustomTransitionView::PaintBuffer() {
     FEverPainted = true;
     FPaintPending = false;
     if (FMedia.Empty() || FBuffer.Empty()) return;
-    TRect to;
+    TStyleRect to;
     if (!FStretch)
         to = R(FDisplayRect.Left, FDisplayRect.Top, FDisplayRect.Left + FMedia.Width(),
                FDisplayRect.Top + FMedia.Height());
@@ -296,7 +293,7 @@ void TCustomTransitionView::Prepare() {
     }
     UpdateDisplayRect();
 
-    TRect source = FDisplayRect;
+    TStyleRect source = FDisplayRect;
     if (FStretch)
         source = FStretchFine ? AspectFitRect(w, h, FClientWidth, FClientHeight)
                               : R(0, 0, FClientWidth, FClientHeight);

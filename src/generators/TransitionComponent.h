@@ -9,7 +9,6 @@
 #include "generators/TransitionAnimateThread.h"
 #include "generators/TransitionStyles.h"
 #include "platform/Bitmap.h"
-#include "platform/Canvas.h"
 
 #include <atomic>
 #include <functional>
@@ -26,7 +25,7 @@ enum TBackgroundMode { bmNone, bmTiled, bmStretched, bmCentered };
 constexpr TColor DefaultTransitionColor = RGB(240, 240, 240);
 
 // The aspect-fit rectangle of a w x h picture centred in a cw x ch client area.
-TRect AspectFitRect(int w, int h, int cw, int ch);
+TStyleRect AspectFitRect(int w, int h, int cw, int ch);
 
 class TCustomTransitionView {
   public:
@@ -87,7 +86,7 @@ class TCustomTransitionView {
 
     // The composed frame (picture-sized). Read it from events, or when idle.
     const TBitmap& Media() const { return FMedia; }
-    TRect DisplayRect() const { return FDisplayRect; }
+    TStyleRect DisplayRect() const { return FDisplayRect; }
 
     // --- The control's client area and painting ---------------------------
     int ClientWidth() const { return FClientWidth; }
@@ -160,7 +159,7 @@ class TCustomTransitionView {
     std::atomic<bool> FPaintPending{false};
 
     TBitmap FMedia, FPictureBitmap, FScreen, FBuffer;
-    TRect FDisplayRect;
+    TStyleRect FDisplayRect;
     int FClientWidth = 0, FClientHeight = 0;
 
     mutable std::recursive_mutex FLock;      // Progress and the composing of a step

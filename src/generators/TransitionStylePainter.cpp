@@ -53,7 +53,7 @@ std::vector<TAxisPair> MapAxis(int toStart, int toLength, int toLimit, int fromS
 
 } // namespace
 
-void StretchCopy(TBitmap& dest, const TRect& to, const TBitmap& source, const TRect& from) {
+void StretchCopy(TBitmap& dest, const TStyleRect& to, const TBitmap& source, const TStyleRect& from) {
     if (dest.PixelFormat() == pf8bit || dest.PixelFormat() != source.PixelFormat()) return;
     const auto columns =
         MapAxis(to.Left, to.Right - to.Left, dest.Width(), from.Left, from.Right - from.Left, source.Width());
@@ -84,7 +84,7 @@ void TStyleMask::FillSpan(int y, int left, int right) {
     std::memset(FBits.data() + std::size_t(y) * FWidth + left, 1, std::size_t(right - left));
 }
 
-void TStyleMask::AddRect(const TRect& rect) {
+void TStyleMask::AddRect(const TStyleRect& rect) {
     const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, FHeight);
     for (int y = top; y < bottom; ++y) FillSpan(y, rect.Left, rect.Right);
 }
@@ -95,7 +95,7 @@ static int FirstCentreAtOrAfter(double edge) {
     return v < -1e9 ? -1000000000 : v > 1e9 ? 1000000000 : int(v);
 }
 
-void TStyleMask::AddRoundRect(const TRect& rect, int cornerWidth, int cornerHeight) {
+void TStyleMask::AddRoundRect(const TStyleRect& rect, int cornerWidth, int cornerHeight) {
     const int width = rect.Right - rect.Left, height = rect.Bottom - rect.Top;
     if (width <= 0 || height <= 0) return;
     const double rx = std::clamp(cornerWidth, 0, width) / 2.0;
@@ -117,7 +117,7 @@ void TStyleMask::AddRoundRect(const TRect& rect, int cornerWidth, int cornerHeig
     }
 }
 
-void TStyleMask::AddPolygon(const TPoint* points, int count) {
+void TStyleMask::AddPolygon(const TStylePoint* points, int count) {
     if (count < 3) return;
     int minY = points[0].Y, maxY = points[0].Y;
     for (int i = 1; i < count; ++i) {
@@ -129,8 +129,8 @@ void TStyleMask::AddPolygon(const TPoint* points, int count) {
         const double cy = y + 0.5;
         FCrossings.clear();
         for (int i = 0; i < count; ++i) {
-            const TPoint& a = points[i];
-            const TPoint& b = points[(i + 1) % count];
+            const TStylePoint& a = points[i];
+            const TStylePoint& b = points[(i + 1) % count];
             if (a.Y == b.Y) continue;
             int direction = 0;
             if (a.Y <= cy && cy < b.Y)
@@ -207,11 +207,11 @@ int TStylePainter::GridStep() const {
     return k > 1 ? k / 2 : k;
 }
 
-void TStylePainter::Copy(const TRect& to, const TRect& from) {
+void TStylePainter::Copy(const TStyleRect& to, const TStyleRect& from) {
     StretchCopy(Media, to, Picture, from);
 }
 
-void TStylePainter::CopyOld(const TRect& to, const TRect& from) {
+void TStylePainter::CopyOld(const TStyleRect& to, const TStyleRect& from) {
     if (!FOld) FOld = Media;
     StretchCopy(Media, to, *FOld, from);
 }

@@ -19,15 +19,15 @@ constexpr int h(int v) {
     return v / 2;
 }
 
-constexpr TRect R(int left, int top, int right, int bottom) {
-    return TRect{left, top, right, bottom};
+constexpr TStyleRect R(int left, int top, int right, int bottom) {
+    return TStyleRect{left, top, right, bottom};
 }
 
 // Nearest-neighbour scaled copy of part `from` of source into part `to` of dest.
 // Reversed rectangles (right < left or bottom < top) mirror the copy along that
 // axis. Pixels outside either bitmap are skipped. Both bitmaps must be 24- or
 // 32-bit of the same form.
-void StretchCopy(TBitmap& dest, const TRect& to, const TBitmap& source, const TRect& from);
+void StretchCopy(TBitmap& dest, const TStyleRect& to, const TBitmap& source, const TStyleRect& from);
 
 // One byte per pixel of a W x H picture; shapes are clipped to it. A pixel
 // belongs to a shape when its centre lies inside the shape.
@@ -38,12 +38,12 @@ class TStyleMask {
     int Height() const { return FHeight; }
     bool Contains(int x, int y) const;
 
-    void AddRect(const TRect& rect);
+    void AddRect(const TStyleRect& rect);
     // Rectangle whose corners are quarter ellipses cornerWidth x cornerHeight.
-    void AddRoundRect(const TRect& rect, int cornerWidth, int cornerHeight);
+    void AddRoundRect(const TStyleRect& rect, int cornerWidth, int cornerHeight);
     // Closed polygon, non-zero winding fill.
-    void AddPolygon(const TPoint* points, int count);
-    void AddPolygon(const std::vector<TPoint>& points) { AddPolygon(points.data(), int(points.size())); }
+    void AddPolygon(const TStylePoint* points, int count);
+    void AddPolygon(const std::vector<TStylePoint>& points) { AddPolygon(points.data(), int(points.size())); }
 
     void Unite(const TStyleMask& other);
     void Intersect(const TStyleMask& other);
@@ -86,14 +86,14 @@ class TStylePainter {
     int KDiv() const { return K < 1 ? 1 : K; }
     // s = K / 2 when K > 1, else K (at least 1).
     int GridStep() const;
-    TRect Full() const { return R(0, 0, W, H); }
+    TStyleRect Full() const { return R(0, 0, W, H); }
 
     // to <- from of the new picture, scaled.
-    void Copy(const TRect& to, const TRect& from);
+    void Copy(const TStyleRect& to, const TStyleRect& from);
     // to <- the same part of the new picture.
-    void Same(const TRect& rect) { Copy(rect, rect); }
+    void Same(const TStyleRect& rect) { Copy(rect, rect); }
     // to <- from of the old picture as it stood when the step began.
-    void CopyOld(const TRect& to, const TRect& from);
+    void CopyOld(const TStyleRect& to, const TStyleRect& from);
     // The whole new picture drawn at (0, 0) through mask.
     void Through(const TStyleMask& mask);
     TStyleMask NewMask() const { return TStyleMask(W, H); }

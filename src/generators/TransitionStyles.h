@@ -7,15 +7,29 @@
 // component's owner).
 
 #include "platform/Bitmap.h"
-#include "platform/Canvas.h"
 
 #include <cstdint>
 #include <string_view>
 
+// Left, top, right, bottom; right and bottom exclusive. Shapes may reach
+// outside the bitmaps; whatever falls outside is clipped.
+struct TStyleRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    bool operator==(const TStyleRect&) const = default;
+};
+
+struct TStylePoint {
+    int X = 0;
+    int Y = 0;
+};
+
 struct TStyleContext {
     TBitmap& Media;         // old picture on entry, the composed step on return
     const TBitmap& Picture; // the new picture, same size and pixel form as Media
-    TRect Rect;             // (0, 0, W, H)
+    TStyleRect Rect;        // (0, 0, W, H)
     int Progress = 0;       // 1..99
     int Step = 1;           // the component's step, 1..100
 };

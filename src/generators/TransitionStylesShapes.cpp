@@ -9,7 +9,7 @@
 
 namespace {
 
-void DrawRounded(const TStyleContext& c, TRect (*rect)(const TStylePainter&),
+void DrawRounded(const TStyleContext& c, TStyleRect (*rect)(const TStylePainter&),
                  int (*cornerW)(const TStylePainter&), int (*cornerH)(const TStylePainter&)) {
     TStylePainter s(c);
     TStyleMask mask = s.NewMask();
@@ -17,7 +17,7 @@ void DrawRounded(const TStyleContext& c, TRect (*rect)(const TStylePainter&),
     s.Through(mask);
 }
 
-void DrawTriangles(TStylePainter& s, std::initializer_list<std::array<TPoint, 3>> triangles) {
+void DrawTriangles(TStylePainter& s, std::initializer_list<std::array<TStylePoint, 3>> triangles) {
     TStyleMask mask = s.NewMask();
     for (const auto& triangle : triangles) mask.AddPolygon(triangle.data(), 3);
     s.Through(mask);
@@ -28,15 +28,15 @@ int RoundToInt(double v) {
 }
 
 // Rotates the points about (cx, cy) by angle (clockwise on screen), rounding each coordinate.
-void Rotate(std::vector<TPoint>& points, int cx, int cy, double angle) {
+void Rotate(std::vector<TStylePoint>& points, int cx, int cy, double angle) {
     const double cs = std::cos(angle), sn = std::sin(angle);
-    for (TPoint& p : points) {
+    for (TStylePoint& p : points) {
         const double dx = p.X - cx, dy = p.Y - cy;
-        p = TPoint{RoundToInt(cx + dx * cs - dy * sn), RoundToInt(cy + dx * sn + dy * cs)};
+        p = TStylePoint{RoundToInt(cx + dx * cs - dy * sn), RoundToInt(cy + dx * sn + dy * cs)};
     }
 }
 
-void DrawRotated(TStylePainter& s, std::vector<TPoint> points) {
+void DrawRotated(TStylePainter& s, std::vector<TStylePoint> points) {
     Rotate(points, h(s.W), h(s.H), s.P * std::numbers::pi / 50);
     TStyleMask mask = s.NewMask();
     mask.AddPolygon(points);
@@ -47,7 +47,7 @@ void DrawSweep(const TStyleContext& c, double delta) {
     TStylePainter s(c);
     const int cx = h(s.W), cy = h(s.H);
     const double radius = std::ceil(std::sqrt(double(cx) * cx + double(cy) * cy));
-    std::vector<TPoint> fan{{cx, cy}};
+    std::vector<TStylePoint> fan{{cx, cy}};
     for (int k = 0; k < s.P; ++k) {
         const double angle = -std::numbers::pi / 2 + k * delta;
         fan.push_back({RoundToInt(cx + radius * std::cos(angle)), RoundToInt(cy + radius * std::sin(angle))});
@@ -147,7 +147,7 @@ void AddShapeStyles(TStyleProcTable& t) {
     };
     t[116] = [](C c) {
         TStylePainter s(c);
-        const TPoint m{h(s.W), h(s.H)};
+        const TStylePoint m{h(s.W), h(s.H)};
         DrawTriangles(s, {{{m, {0, s.H}, {0, s.H - s.Y}}},
                           {{{0, 0}, {s.X, 0}, m}},
                           {{{s.W - s.X, s.H}, m, {s.W, s.H}}},
@@ -162,7 +162,7 @@ void AddShapeStyles(TStyleProcTable& t) {
             for (int row = 0; row <= n; ++row)
                 for (int col = 0; col <= n; ++col) {
                     const int px = col * w, py = row * hh;
-                    const TPoint triangle[3] = {{px - x, py - y}, {px + x, py - y}, {px - x, py + y}};
+                    const TStylePoint triangle[3] = {{px - x, py - y}, {px + x, py - y}, {px - x, py + y}};
                     mask.AddPolygon(triangle, 3);
                 }
         }

@@ -148,8 +148,11 @@ TEST(TransitionStyles, RandomSquaresNeverDisappearAsProgressGrows) {
         for (int p = 2; p < 100; ++p) {
             const TBitmap current = Compose(127, 90, 60, p, step);
             for (int y = 0; y < 60; ++y)
-                for (int x = 0; x < 90; ++x)
-                    if (previous.Pixel(x, y) != OldColor) ASSERT_NE(current.Pixel(x, y), OldColor) << p;
+                for (int x = 0; x < 90; ++x) {
+                    if (previous.Pixel(x, y) != OldColor) {
+                        ASSERT_NE(current.Pixel(x, y), OldColor) << p;
+                    }
+                }
             previous = current;
         }
         for (int y = 0; y < 60; ++y)
@@ -243,14 +246,18 @@ TEST(TransitionStyles, EveryStyleRunsOnATenByTenPictureWithStepOne) {
 
 TEST(TransitionStyles, EveryStyleRunsOnTinyPicturesThroughAllSteps) {
     const int sizes[][2] = {{1, 1}, {2, 3}, {7, 5}};
-    for (const auto& size : sizes)
+    for (const auto& size : sizes) {
+        const TBitmap old = OldPicture(size[0], size[1], pf32bit);
+        const TBitmap picture = NumberedPicture(size[0], size[1], pf32bit);
         for (int style = 1; style <= TransitionStyleCount; ++style)
             for (int step = 1; step <= 100; ++step)
                 for (int p = 1; p < 100; ++p) {
-                    TBitmap media = OldPicture(size[0], size[1], pf32bit);
-                    ApplyTransitionStyle(style, media, NumberedPicture(size[0], size[1], pf32bit), p, step);
+                    TBitmap media = old;
+                    ApplyTransitionStyle(style, media, picture, p, step);
                     ASSERT_EQ(media.Width(), size[0]);
+                    ASSERT_EQ(media.PixelFormat(), pf32bit);
                 }
+    }
 }
 
 TEST(TransitionStyles, EveryStyleKeepsToOldAndNewPixelsOnOddSizes) {
