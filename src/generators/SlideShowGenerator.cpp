@@ -97,9 +97,10 @@ class TSlideShowRun {
 
     void CaptureFrame(const TBitmap& media) {
         if (!FGenerating) return;
+        const std::size_t before = FDocument.Frames.size();
         if (!AddFrameFromBitmap(FDocument, media, -1)) {
             // A failed conversion leaves no stray frame behind.
-            if (!FDocument.Frames.empty()) FDocument.DeleteFrame(int(FDocument.Frames.size()) - 1);
+            if (FDocument.Frames.size() > before) FDocument.DeleteFrame(int(FDocument.Frames.size()) - 1);
             return;
         }
         TGIFImageData& frame = *FDocument.Frames.back();
