@@ -343,6 +343,35 @@ TEST(TransitionComponent, PaintsBackgroundPictureByModeAndPlacesTheMedia) {
     EXPECT_EQ(view.Buffer().Pixel(9, 5), RGB(1, 1, 1));
 }
 
+TEST(TransitionComponent, TheOldPictureIsTakenFromTheFittedAreaWhenStretchedFine) {
+    TCustomTransitionView view;
+    view.SetAutoSize(false);
+    view.SetClientSize(10, 6);
+    view.SetColor(RGB(50, 50, 50));
+    view.SetManual(true);
+    view.SetStretch(true);
+    view.SetStretchFine(true);
+    view.SetPicture(Solid(4, 4, RGB(255, 0, 0)));
+    view.Execute();
+    view.SetProgress(100);
+    view.Stop();
+    // 4 x 4 fitted into 10 x 6 is 6 x 6 at (2, 0).
+    EXPECT_EQ(view.Buffer().Pixel(1, 3), RGB(50, 50, 50));
+    EXPECT_EQ(view.Buffer().Pixel(2, 3), RGB(255, 0, 0));
+    EXPECT_EQ(view.Buffer().Pixel(7, 3), RGB(255, 0, 0));
+    EXPECT_EQ(view.Buffer().Pixel(8, 3), RGB(50, 50, 50));
+    TBitmap screen;
+    view.OnStart = [&](TBitmap&, TBitmap& s) { screen = s; };
+    view.SetPicture(Solid(4, 4, RGB(0, 0, 255)));
+    view.Execute();
+    EXPECT_TRUE(SameColours(screen, Solid(4, 4, RGB(255, 0, 0))));
+    // Stretched over the whole client area, the old picture includes the margins.
+    view.Stop();
+    view.SetStretchFine(false);
+    view.Execute();
+    EXPECT_EQ(screen.Pixel(0, 0), RGB(50, 50, 50));
+}
+
 TEST(TransitionComponent, AspectFitCentresTheLargestFittingRectangle) {
     EXPECT_EQ(AspectFitRect(200, 100, 300, 300), R(0, 75, 300, 225));
     EXPECT_EQ(AspectFitRect(100, 200, 300, 300), R(75, 0, 225, 300));
