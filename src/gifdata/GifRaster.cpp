@@ -196,15 +196,17 @@ bool TGIFImageData::AssignBitmap(const TBitmap& bitmap, int transparentIndex) {
 
 void ReduceToPalette(TBitmap& bitmap) {
     if (bitmap.PixelFormat() == pf8bit) return; // already palettised: colours and palette kept
-    bitmap.SetPixelFormat(pf24bit);
-    const TBitmap picture = bitmap;
+    // The true-colour picture itself serves as the saved copy: 24- and 32-bit
+    // pixels carry the same blue, green, red bytes, so no conversion is needed.
+    const TBitmap& picture = bitmap;
+    const int bpp = picture.BytesPerPixel();
 
     THistogramItem items[4097];
     for (int k = 0; k < 4097; ++k) items[k] = {std::uint16_t(k), 0};
     for (int y = 0; y < picture.Height(); ++y) {
         const std::uint8_t* row = picture.ScanLine(y);
-        const std::uint8_t* end = row + std::size_t(picture.Width()) * 3;
-        for (const std::uint8_t* p = row; p < end; p += 3) {
+        const std::uint8_t* end = row + std::size_t(picture.Width()) * bpp;
+        for (const std::uint8_t* p = row; p < end; p += bpp) {
             const int bin = (p[2] & 0xF0) * 16 + (p[1] & 0xF0) + (p[0] & 0xF0) / 16;
             ++items[bin].Count;
         }

@@ -188,8 +188,10 @@ class TCanvasPainter {
             painter.translate(-bounds.Left, -bounds.Top);
             paint(painter);
         }
-        std::optional<TNearestColorMap> map;
-        if (bitmap.PixelFormat() == pf8bit && !invert) map.emplace(bitmap.Palette());
+        // Only the pen, brush and font colours occur: remember the last mapping.
+        const bool indexed = bitmap.PixelFormat() == pf8bit;
+        TColor lastColor = NoColor;
+        std::uint8_t lastIndex = 0;
         for (int y = 0; y < marker.height(); ++y) {
             const QRgb* row = reinterpret_cast<const QRgb*>(marker.constScanLine(y));
             for (int x = 0; x < marker.width(); ++x) {
@@ -198,9 +200,14 @@ class TCanvasPainter {
                 if (canvas.Clipped(bx, by)) continue;
                 if (invert)
                     canvas.InvertPixel(bx, by);
-                else if (map)
-                    bitmap.ScanLine(by)[bx] = map->Index(RGB(qRed(row[x]), qGreen(row[x]), qBlue(row[x])));
-                else
+                else if (indexed) {
+                    const TColor c = RGB(qRed(row[x]), qGreen(row[x]), qBlue(row[x]));
+                    if (c != lastColor) {
+                        lastColor = c;
+                        lastIndex = std::uint8_t(bitmap.NearestIndex(c));
+                    }
+                    bitmap.ScanLine(by)[bx] = lastIndex;
+                } else
                     canvas.WriteColor(bx, by, RGB(qRed(row[x]), qGreen(row[x]), qBlue(row[x])));
             }
         }
@@ -611,6 +618,35 @@ void TCanvas::Copy(const TRect& dest, const TBitmap& sourceIn, const TRect& sour
                              source.Palette() == FBitmap.Palette() && key == NoColor;
     std::optional<TNearestColorMap> map;
     if (targetFormat == pf8bit && !sameIndices) map.emplace(FBitmap.Palette());
+
+    // The common heavy case, a true-colour picture into an 8-bit bitmap
+    // (palette reduction, pasting photos), in a loop of its own.
+    if (map && !FHasClip && key == NoColor && source.PixelFormat() != pf8bit) {
+        const int sourceBpp = source.BytesPerPixel();
+        const bool identity = !mirrorX && d.Width() == s.Width();
+        const int shift = s.Left - d.Left;
+        for (int y = visible.Top; y < visible.Bottom; ++y) {
+            const int sy = sample(y - d.Top, d.Height(), s.Top, s.Height(), mirrorY, source.Height());
+            if (sy < 0) continue;
+            const std::uint8_t* srcRow = source.ScanLine(sy);
+            std::uint8_t* dstRow = FBitmap.ScanLine(y);
+            if (identity) {
+                const int first = std::max(visible.Left, -shift);
+                const int end = std::min(visible.Right, source.Width() - shift);
+                if (end > first)
+                    map->MapRow(srcRow + std::size_t(first + shift) * sourceBpp, sourceBpp, dstRow + first,
+                                end - first);
+                continue;
+            }
+            for (int x = visible.Left; x < visible.Right; ++x) {
+                const int sx = columns[std::size_t(x - visible.Left)];
+                if (sx < 0) continue;
+                const std::uint8_t* p = srcRow + std::size_t(sx) * sourceBpp;
+                dstRow[x] = map->Index(TColor(p[2]) | TColor(p[1]) << 8 | TColor(p[0]) << 16);
+            }
+        }
+        return;
+    }
 
     for (int y = visible.Top; y < visible.Bottom; ++y) {
         const int sy = sample(y - d.Top, d.Height(), s.Top, s.Height(), mirrorY, source.Height());

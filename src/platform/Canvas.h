@@ -214,21 +214,63 @@ class TCanvas {
 };
 
 // Maps colours to the nearest entry of a palette (Euclidean distance in red,
-// green, blue; the lowest index on ties), remembering every colour it has seen.
+// green, blue; the lowest index on ties). Exact, but fast on pictures where
+// nearly every pixel is a new colour: colour space is cut into cells
+// (16^3, then 4^3, then 2^3 colours), each cell learns once which entries can
+// be nearest anywhere in it (from its parent's list), and a cell with a single
+// such entry answers at once. Only cells on a border between entries are
+// searched, over their short list, nearest-possible first.
 class TNearestColorMap {
   public:
     explicit TNearestColorMap(const std::vector<TColor>& palette);
-    std::uint8_t Index(TColor color); // 0 for an empty palette
+    std::uint8_t Index(TColor color) {
+        color &= 0x00FFFFFF;
+        if (color != FLastColor) {
+            FLastColor = color;
+            FLastIndex = Lookup(color);
+        }
+        return FLastIndex;
+    }
+    // Maps count pixels of a 24-bit (bytesPerPixel 3) or 32-bit (4) row.
+    void MapRow(const std::uint8_t* pixels, int bytesPerPixel, std::uint8_t* indices, int count);
+
   private:
-    static constexpr int CellCount = 4096; // 16 x 16 x 16 cells of colour space
+    struct TCandidate {
+        int LeastDistance; // to any colour of the cell
+        int Index;         // palette index; -1 ends a list
+    };
+    static std::size_t FineCell(TColor c) {
+        return std::size_t((c >> 2 & 0x3F) << 12 | (c >> 10 & 0x3F) << 6 | (c >> 18 & 0x3F));
+    }
+    static std::size_t SubCell(TColor c) {
+        return std::size_t((c >> 1 & 1) << 2 | (c >> 9 & 1) << 1 | (c >> 17 & 1));
+    }
+    std::uint8_t Lookup(TColor color) {
+        if (FPalette.empty()) return 0;
+        const int fine = FFine[FineCell(color)];
+        if (fine < 0) return std::uint8_t(-fine - 1);
+        if (fine > 0) {
+            const int sub = FSub[std::size_t(fine - 1) * 8 + SubCell(color)];
+            if (sub < 0) return std::uint8_t(-sub - 1);
+        }
+        return Search(color);
+    }
     std::vector<TColor> FPalette;
-    std::vector<std::uint32_t> FKeys; // open addressing: colour + 1, 0 = free
-    std::vector<std::uint8_t> FValues;
-    std::size_t FCount = 0;
-    std::vector<std::vector<std::uint8_t>> FCells; // entries that can be nearest in a cell
-    const std::vector<std::uint8_t>& Candidates(TColor color);
+    // Codes: 0 = not yet known, n < 0 = every colour of the cell maps to -n - 1.
+    // FCoarse (16-cells) and FSub (2-cells): n > 0 = candidate list at FCandidates[n - 1].
+    // FFine (4-cells): n > 0 = its eight 2-cells at FSub[(n - 1) * 8], with its own
+    // list at FCandidates[FSubList[n - 1]].
+    std::vector<int> FCoarse;
+    std::vector<int> FFine;
+    std::vector<int> FSub;
+    std::vector<int> FSubList;
+    std::vector<TCandidate> FCandidates; // sentinel-ended lists
+    std::vector<TCandidate> FScratch;
+    std::vector<TCandidate> FParent;
+    TColor FLastColor = NoColor;
+    std::uint8_t FLastIndex = 0;
+    int BuildList(int fromStart, int r0, int g0, int b0, int size);
     std::uint8_t Search(TColor color);
-    void Grow();
 };
 
 // Writes source into the 8-bit target of the same size, each pixel taking the
