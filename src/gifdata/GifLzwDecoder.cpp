@@ -3,64 +3,54 @@
 #include "gifdata/GifLzwDecoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "gifdata/GifData.h"
 
 TGIFLzwDecoder::TGIFLzwDecoder(TStream& stream, int minCodeSize)
     : Stream(stream), MinCodeSize(minCodeSize), ClearCode(1 << minCodeSize), EndCode(ClearCode + 1),
-      CodeSize(minCodeSize + 1), SizeLimit(2 * ClearCode), NextFree(ClearCode + 2) {}
-
-int TGIFLzwDecoder::ReadBits(int n) {
-    if (Fresh) { // start with a table reset whether or not the data begins with a clear code
-        Fresh = false;
-        return ClearCode;
+      CodeSize(minCodeSize + 1), SizeLimit(2 * ClearCode), NextFree(ClearCode + 2) {
+    for (int i = 0; i < TableSize; ++i) RootPixels[std::size_t(i)] = std::uint8_t(i);
+    for (int i = 0; i < ClearCode; ++i) {
+        Length[std::size_t(i)] = 1;
+        First[std::size_t(i)] = std::uint16_t(i);
+        Where[std::size_t(i)] = RootPixels.data() + i;
     }
-    if (BitPosition + n >= BitEnd) {
-        if (Done) return -1;
-        // Keep the last two bytes: a code may straddle two sub-blocks.
-        Buffer[0] = Buffer[std::size_t(BytesInBuffer - 2)];
-        Buffer[1] = Buffer[std::size_t(BytesInBuffer - 1)];
-        std::uint8_t length;
-        if (Stream.Read(&length, 1) != 1) return -1;
-        int got = 0;
-        if (length == 0) {
-            Done = true;
-            TerminatorConsumed = true;
-        } else {
-            std::int64_t left = std::max<std::int64_t>(Stream.Remaining(), 0);
-            int wanted = int(std::min<std::int64_t>(length, left)); // a length past the end is cut
-            got = int(Stream.Read(Buffer.data() + 2, std::size_t(wanted)));
-            if (got == 0) Done = true; // nothing left after the length byte: no more bits will come
-        }
-        BytesInBuffer = got + 2;
-        BitPosition = BitPosition - BitEnd + 16;
-        BitEnd = (got + 2) * 8;
-    }
-    // A short last sub-block lets a code run past the valid bits (into stale
-    // buffer bytes, as the carried-bytes scheme does), but never past the buffer.
-    if (BitPosition + n > int(Buffer.size() - 3) * 8) {
-        Done = true;
-        return -1;
-    }
-    std::size_t byte = std::size_t(BitPosition >> 3);
-    std::uint32_t bits = std::uint32_t(Buffer[byte]) | std::uint32_t(Buffer[byte + 1]) << 8 |
-                         std::uint32_t(Buffer[byte + 2]) << 16;
-    int value = int((bits >> (BitPosition & 7)) & ((1u << n) - 1));
-    BitPosition += n;
-    return value;
 }
 
-bool TGIFLzwDecoder::Push(int value) {
-    if (StackTop == StackSize) return false;
-    Stack[std::size_t(StackTop++)] = value;
+// ---- bits
+
+bool TGIFLzwDecoder::Refill() {
+    if (Done) return false;
+    // Keep the last two bytes: a code may straddle two sub-blocks.
+    Buffer[0] = Buffer[std::size_t(BytesInBuffer - 2)];
+    Buffer[1] = Buffer[std::size_t(BytesInBuffer - 1)];
+    std::uint8_t length;
+    if (Stream.Read(&length, 1) != 1) return false;
+    int got = 0;
+    if (length == 0) {
+        Done = true;
+        TerminatorConsumed = true;
+    } else {
+        std::int64_t left = std::max<std::int64_t>(Stream.Remaining(), 0);
+        int wanted = int(std::min<std::int64_t>(length, left)); // a length past the end is cut
+        got = int(Stream.Read(Buffer.data() + 2, std::size_t(wanted)));
+        if (got == 0) Done = true; // nothing left after the length byte: no more bits will come
+    }
+    BytesInBuffer = got + 2;
+    BitPosition = BitPosition - BitEnd + 16;
+    BitEnd = (got + 2) * 8;
     return true;
 }
+
+// ---- the table
 
 void TGIFLzwDecoder::ResetTable() {
     for (int i = 0; i < ClearCode; ++i) {
         Prefix[std::size_t(i)] = 0;
-        Suffix[std::size_t(i)] = i;
+        Suffix[std::size_t(i)] = std::uint16_t(i);
     }
     std::fill(Prefix.begin() + ClearCode, Prefix.end(), 0);
     std::fill(Suffix.begin() + ClearCode, Suffix.end(), 0);
@@ -68,50 +58,6 @@ void TGIFLzwDecoder::ResetTable() {
     SizeLimit = 2 * ClearCode;
     NextFree = ClearCode + 2;
     StackTop = 0;
-}
-
-int TGIFLzwDecoder::NextCode() {
-    if (Finished) return -2;
-    int c = ReadBits(CodeSize);
-    if (c < 0) return c;
-
-    if (c == ClearCode) {
-        ResetTable();
-        do c = ReadBits(CodeSize);
-        while (c == ClearCode);
-        if (c < 0) return c;
-        if (c == EndCode) return EndOfData();
-        FirstCode = OldCode = c;
-        return c;
-    }
-
-    if (c == EndCode) return EndOfData();
-
-    int in = c;
-    if (c >= NextFree) { // the string being defined: old string plus its own first pixel
-        if (!Push(FirstCode)) return Corrupt();
-        c = OldCode;
-    }
-    // Codes are at most 12 bits and prefixes are earlier codes, so c stays in
-    // the table; a corrupt table can still loop, which the stack bound stops.
-    while (c >= ClearCode) {
-        if (!Push(Suffix[std::size_t(c)])) return Corrupt();
-        c = Prefix[std::size_t(c)];
-    }
-    FirstCode = Suffix[std::size_t(c)];
-    if (!Push(FirstCode)) return Corrupt();
-
-    if (NextFree < TableSize) {
-        Prefix[std::size_t(NextFree)] = OldCode;
-        Suffix[std::size_t(NextFree)] = FirstCode;
-        ++NextFree;
-        if (NextFree >= SizeLimit && SizeLimit < TableSize) {
-            SizeLimit *= 2;
-            ++CodeSize;
-        }
-    }
-    OldCode = in;
-    return Stack[std::size_t(--StackTop)];
 }
 
 int TGIFLzwDecoder::EndOfData() {
@@ -128,9 +74,58 @@ int TGIFLzwDecoder::Corrupt() {
     return -1;
 }
 
+// ---- the plain walk
+
 int TGIFLzwDecoder::NextPixel() {
     if (StackTop > 0) return Stack[std::size_t(--StackTop)];
     return NextCode();
+}
+
+int TGIFLzwDecoder::NextCode() {
+    if (Finished) return -2;
+    int c = ReadBits(CodeSize);
+    if (c < 0) return c;
+    if (c == ClearCode) {
+        ResetTable();
+        do c = ReadBits(CodeSize);
+        while (c == ClearCode);
+        if (c < 0) return c;
+        if (c == EndCode) return EndOfData();
+        FirstCode = OldCode = c;
+        return c;
+    }
+    if (c == EndCode) return EndOfData();
+    return DecodeCode(c);
+}
+
+int TGIFLzwDecoder::DecodeCode(int c) {
+    const int in = c;
+    if (c >= NextFree) { // the string being defined: old string plus its own first pixel
+        if (StackTop == StackSize) return Corrupt();
+        Stack[std::size_t(StackTop++)] = std::uint16_t(FirstCode);
+        c = OldCode;
+    }
+    // Prefixes of a sound table are earlier codes; a corrupt one can loop,
+    // which the stack bound stops.
+    while (c >= ClearCode) {
+        if (StackTop == StackSize) return Corrupt();
+        Stack[std::size_t(StackTop++)] = Suffix[std::size_t(c)];
+        c = Prefix[std::size_t(c)];
+    }
+    FirstCode = Suffix[std::size_t(c)];
+    if (StackTop == StackSize) return Corrupt();
+    Stack[std::size_t(StackTop++)] = std::uint16_t(FirstCode);
+    if (NextFree < TableSize) {
+        Prefix[std::size_t(NextFree)] = std::uint16_t(OldCode);
+        Suffix[std::size_t(NextFree)] = std::uint16_t(FirstCode);
+        ++NextFree;
+        if (NextFree >= SizeLimit && SizeLimit < TableSize) {
+            SizeLimit *= 2;
+            ++CodeSize;
+        }
+    }
+    OldCode = in;
+    return Stack[std::size_t(--StackTop)];
 }
 
 void TGIFLzwDecoder::SkipToTerminator() {
@@ -142,6 +137,174 @@ void TGIFLzwDecoder::SkipToTerminator() {
         if (!Stream.Seek(target)) return;
     }
 }
+
+// ---- whole strings
+
+namespace {
+
+inline void Copy16(std::uint8_t* to, const std::uint8_t* from) {
+    std::uint8_t chunk[16];
+    std::memcpy(chunk, from, 16);
+    std::memcpy(to, chunk, 16);
+}
+
+} // namespace
+
+std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t count) {
+    std::uint8_t* dst = out;
+    std::uint8_t* const end = out + count;
+    // Strings are copied in 16-byte steps while at least this much room is
+    // left; the bytes a step writes past its string are overwritten by the
+    // next string, or restored below when the data stops.
+    while (dst < end) {
+        if (Plain) {
+            const int value = NextPixel();
+            if (value < 0) break;
+            *dst++ = std::uint8_t(value);
+            continue;
+        }
+        if (Finished) break;
+        int c = ReadBits(CodeSize);
+        if (c < 0) break;
+        if (c == ClearCode) {
+            ResetTable();
+            do c = ReadBits(CodeSize);
+            while (c == ClearCode);
+            if (c < 0) break;
+            if (c == EndCode) {
+                EndOfData();
+                break;
+            }
+            FirstCode = OldCode = c;
+            *dst = std::uint8_t(c);
+            // A first code that is no pixel leaves the table without a picture
+            // of the output: the plain walk takes over.
+            if (c >= ClearCode) Plain = true;
+            Previous = dst++;
+            continue;
+        }
+        if (c == EndCode) {
+            EndOfData();
+            break;
+        }
+        if (c > NextFree) { // beyond the table: only the plain walk knows what it means
+            Plain = true;
+            const int value = DecodeCode(c);
+            if (value < 0) break;
+            *dst++ = std::uint8_t(value);
+            continue;
+        }
+
+        const int old = OldCode;
+        const std::size_t oldIndex = std::size_t(old);
+        int length;
+        int first;
+        const std::uint8_t* from;
+        const bool defining = c == NextFree; // old string plus its own first pixel
+        if (!defining) {
+            length = Length[std::size_t(c)];
+            first = First[std::size_t(c)];
+            from = Where[std::size_t(c)];
+        } else {
+            length = Length[oldIndex] + 1;
+            first = First[oldIndex];
+            from = Previous;
+        }
+        if (NextFree < TableSize) {
+            const std::size_t next = std::size_t(NextFree);
+            Prefix[next] = std::uint16_t(old);
+            Suffix[next] = std::uint16_t(first);
+            Length[next] = std::uint16_t(Length[oldIndex] + 1);
+            First[next] = First[oldIndex];
+            Where[next] = Previous; // the old string, followed by this one's first pixel
+            ++NextFree;
+            if (NextFree >= SizeLimit && SizeLimit < TableSize) {
+                SizeLimit *= 2;
+                ++CodeSize;
+            }
+        }
+        FirstCode = first;
+        OldCode = c;
+
+        const std::int64_t room = end - dst;
+        if (room >= length + 16) {
+            const std::uint8_t* s = from;
+            std::uint8_t* d = dst;
+            std::uint8_t* const stop = dst + length;
+            do {
+                Copy16(d, s);
+                d += 16;
+                s += 16;
+            } while (d < stop);
+            if (defining) dst[length - 1] = from[0];
+        } else if (room >= length) {
+            if (defining) {
+                std::memcpy(dst, from, std::size_t(length - 1));
+                dst[length - 1] = from[0];
+            } else {
+                std::memcpy(dst, from, std::size_t(length));
+            }
+        } else { // the frame ends inside this string: the rest stays on the stack
+            std::memcpy(dst, from, std::size_t(room));
+            StackTop = int(length - room);
+            Previous = dst;
+            dst = end;
+            break;
+        }
+        Previous = dst;
+        dst += length;
+    }
+    // Undo what the last 16-byte step wrote past the data.
+    std::fill(dst, std::min(end, dst + 16), std::uint8_t(1));
+    return dst - out;
+}
+
+void TGIFLzwDecoder::Finish() {
+    NextPixel(); // with well-formed data: the end code, which skips to the terminator
+    SkipToTerminator();
+}
+
+// ---- the frame
+
+namespace {
+
+// Rows 0, 8, 16, ...; 4, 12, ...; 2, 6, 10, ...; 1, 3, 5, ...: the data row
+// that holds frame row r.
+int DataRowOf(int r, int height) {
+    const int pass0 = (height + 7) / 8;
+    const int pass1 = (height + 3) / 8;
+    const int pass2 = (height + 1) / 4;
+    if (r % 8 == 0) return r / 8;
+    if (r % 8 == 4) return pass0 + r / 8;
+    if (r % 4 == 2) return pass0 + pass1 + r / 4;
+    return pass0 + pass1 + pass2 + r / 2;
+}
+
+// Moves the rows of a frame decoded in data order to their interlaced places,
+// following each cycle of the permutation with one spare row.
+void Deinterlace(std::uint8_t* pixels, int width, int height) {
+    std::vector<std::uint8_t> spare(static_cast<std::size_t>(width));
+    std::vector<bool> placed(static_cast<std::size_t>(height));
+    const std::size_t rowBytes = std::size_t(width);
+    for (int start = 0; start < height; ++start) {
+        if (placed[std::size_t(start)]) continue;
+        std::memcpy(spare.data(), pixels + std::size_t(start) * rowBytes, rowBytes);
+        int row = start;
+        for (;;) {
+            placed[std::size_t(row)] = true;
+            const int from = DataRowOf(row, height);
+            if (from == start) {
+                std::memcpy(pixels + std::size_t(row) * rowBytes, spare.data(), rowBytes);
+                break;
+            }
+            std::memcpy(pixels + std::size_t(row) * rowBytes, pixels + std::size_t(from) * rowBytes,
+                        rowBytes);
+            row = from;
+        }
+    }
+}
+
+} // namespace
 
 void TGIFImageData::DecodeImage(TStream& stream) {
     AllocatePixels();
@@ -155,30 +318,11 @@ void TGIFImageData::DecodeImage(TStream& stream) {
         throw EGIFError("LZW minimum code size " + std::to_string(minCodeSize) + " is above 11");
 
     auto decoder = std::make_unique<TGIFLzwDecoder>(stream, minCodeSize);
-    // Fills count pixels from p on; false when the data stops first.
-    auto fill = [&decoder](std::uint8_t* p, std::int64_t count) {
-        for (std::int64_t i = 0; i < count; ++i) {
-            int value = decoder->NextPixel();
-            if (value < 0) return false;
-            p[i] = std::uint8_t(value);
-        }
-        return true;
-    };
-    if (PixelCount > 0 && !Interlaced()) {
-        fill(Pixels.data(), PixelCount);
-    } else if (PixelCount > 0) {
-        // Rows 0, 8, 16, ...; 4, 12, ...; 2, 6, 10, ...; 1, 3, 5, ...
-        int row = 0, pass = 0, step = 8;
-        for (int y = 0; y < Height; ++y) {
-            if (!fill(Pixels.data() + std::size_t(row) * Width, Width)) break;
-            row += step;
-            while (row >= Height) {
-                if (pass > 0) step /= 2;
-                ++pass;
-                row = step / 2;
-            }
-        }
+    if (PixelCount > 0) {
+        // Decoded in data order; interlaced rows are then moved into place,
+        // which leaves undecoded rows at index 1 just as filling them in place would.
+        decoder->Decode(Pixels.data(), PixelCount);
+        if (Interlaced()) Deinterlace(Pixels.data(), Width, Height);
     }
-    decoder->NextPixel(); // with well-formed data: the end code, which skips to the terminator
-    decoder->SkipToTerminator();
+    decoder->Finish();
 }
