@@ -79,6 +79,31 @@ TEST_F(SwfCli, ImageMagickAnimationWithTransparencyAndOffsets) {
     EXPECT_NE(run.Out.find("25 frames per second"), std::string::npos) << run.Out; // 100 div 4
     ExpectMovieShowsGif(gif, Path("out.swf"), RGB(0x10, 0x20, 0x30));
 
+    // ImageMagick's own reading of each frame over the background agrees too.
+    for (int i = 0; i < 3; ++i) {
+        const std::string raw = Path("im" + std::to_string(i) + ".rgb");
+        ASSERT_EQ(std::system(("convert '" + gif + "[" + std::to_string(i) +
+                               "]' -background '#102030' -flatten -depth 8 rgb:" + raw)
+                                  .c_str()),
+                  0);
+        std::ifstream in(raw, std::ios::binary);
+        std::string rgb((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(rgb.size(), 50u * 30 * 3);
+        ASSERT_EQ(Cli("swf-frame " + Path("out.swf") + " " + std::to_string(i) + " " + Path("f.png"), Folder)
+                      .Status,
+                  0);
+        QImage image(QString::fromStdString(Path("f.png")));
+        int wrong = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 50; ++x) {
+                const unsigned char* p =
+                    reinterpret_cast<const unsigned char*>(rgb.data()) + (y * 50 + x) * 3;
+                QRgb c = image.pixel(x, y);
+                wrong += qRed(c) != p[0] || qGreen(c) != p[1] || qBlue(c) != p[2];
+            }
+        EXPECT_EQ(wrong, 0) << "frame " << i;
+    }
+
     TRun info = Cli("swf-info " + Path("out.swf"), Folder);
     ASSERT_EQ(info.Status, 0) << info.Err;
     EXPECT_NE(info.Out.find("Signature: CWS"), std::string::npos);
