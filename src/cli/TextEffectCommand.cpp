@@ -3,6 +3,10 @@
 // default; the animation is generated into an empty document exactly as the
 // wizard's OK does, then the logical screen is fitted and the file saved.
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -89,7 +93,8 @@ TColor ParseColor(const std::string& option, std::string text) {
     if (!text.empty() && text[0] == '#') text.erase(0, 1);
     char* end = nullptr;
     const unsigned long value = std::strtoul(text.c_str(), &end, 16);
-    if (text.size() != 6 || *end != '\0')
+    const bool hex = std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); });
+    if (text.size() != 6 || !hex || *end != '\0')
         throw EUsage(option + " takes a colour as RRGGBB, not '" + text + "'");
     return RGB(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
 }
@@ -214,6 +219,18 @@ bool LoadPicture(const std::string& path, TSmoothPicture& picture) {
     return false;
 }
 
+int Generate(const TParsed& parsed);
+
+// The shared Qt application object of the command line is torn down after
+// Qt's own globals at process exit and crashes there; once the work is done
+// and reported, the process ends without running the exit handlers.
+[[noreturn]] void Finish(int status) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
 int RunTextEffect(const std::vector<std::string>& args) {
     if (WantsHelp(args)) {
         std::cout << TextEffectUsage;
@@ -227,6 +244,11 @@ int RunTextEffect(const std::vector<std::string>& args) {
         return ExitUsage;
     }
     EnsureGuiApplication();
+    Finish(Generate(parsed));
+}
+
+int Generate(const TParsed& input) {
+    TParsed parsed = input;
     TTextEffectSettings& settings = parsed.Settings;
     if (!parsed.BackgroundFile.empty() && !LoadPicture(parsed.BackgroundFile, settings.BackImage))
         return ExitFailure;
