@@ -15,19 +15,19 @@
 // with 2^b >= n (1 for 1..2, 2 for 3..4, ..., 8 for 129..256).
 int BitsForCount(std::uint32_t n);
 
-// String table: open addressing over 8192 slots with linear probing. A slot
+// String table: open addressing over 16384 slots with linear probing. A slot
 // holds key * 4096 + code, the key (prefix code * 256 + pixel, 20 bits) in the
 // high bits; high bits all ones mark an empty slot (the key 0xFFFFF, prefix
 // 4095, never occurs). At most 4093 entries live between two clears, so the
-// table stays at most half full and a probe always ends at an empty slot.
+// table stays at most a quarter full and a probe always ends at an empty slot.
 // Any exact table gives the same codes; this one keeps the per-pixel probe
-// short: one multiply for the hash and one 32 KiB block to reset. In front of
+// short: one multiply for the hash, rarely a second slot. In front of
 // it, Recent remembers per prefix code the last child looked up or added
 // (pixel * 4096 + child code): flat areas and repeated patterns follow the
 // same child again and again, and then skip the hash altogether.
 class THashTable {
   public:
-    static constexpr int SlotCount = 8192;
+    static constexpr int SlotCount = 16384;
     static constexpr int NotFound = -1;
     static constexpr std::uint32_t EmptyBelow = 0xFFFFF000u; // entries at or above are empty
 
@@ -36,7 +36,7 @@ class THashTable {
     void Insert(std::uint32_t key, int code);
     // The code stored for key, or NotFound.
     int Lookup(std::uint32_t key) const;
-    static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> 19; }
+    static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> 18; }
     static std::uint32_t Rehash(std::uint32_t slot) { return (slot + 1) & (SlotCount - 1); }
     std::uint32_t* Data() { return Slots.data(); }
     std::uint32_t* RecentData() { return Recent.data(); }
