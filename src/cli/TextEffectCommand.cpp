@@ -221,16 +221,6 @@ bool LoadPicture(const std::string& path, TSmoothPicture& picture) {
 
 int Generate(const TParsed& parsed);
 
-// The shared Qt application object of the command line is torn down after
-// Qt's own globals at process exit and crashes there; once the work is done
-// and reported, the process ends without running the exit handlers.
-[[noreturn]] void Finish(int status) {
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
-
 int RunTextEffect(const std::vector<std::string>& args) {
     if (WantsHelp(args)) {
         std::cout << TextEffectUsage;
@@ -244,7 +234,7 @@ int RunTextEffect(const std::vector<std::string>& args) {
         return ExitUsage;
     }
     EnsureGuiApplication();
-    Finish(Generate(parsed));
+    return Generate(parsed);
 }
 
 int Generate(const TParsed& input) {
