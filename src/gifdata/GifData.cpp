@@ -217,8 +217,10 @@ TGIFData::TGIFData()
       TitleExtension(std::make_unique<TGIFApplicationExtension>()) {
     TitleExtension->Identifier = "KESTRALL";
     TitleExtension->AuthCode = "1.0";
-    // The card behind every thumbnail: a drop shadow, then a light face with a grey outline.
+    // The card behind every thumbnail: a drop shadow, then a light face with a grey outline,
+    // on white like the list it stands in (a fresh bitmap would leave black margins).
     TBitmap& card = *ThumbnailTemplate;
+    card.Fill(RGB(255, 255, 255));
     FillRect(card, 5, 5, 126, 98, RGB(128, 128, 128));
     FillRect(card, 2, 2, 124, 96, RGB(230, 230, 230));
     FrameRect(card, 2, 2, 124, 96, RGB(128, 128, 128));

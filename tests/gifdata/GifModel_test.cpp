@@ -43,15 +43,15 @@ TEST(GifModelDefaults, ThumbnailTemplateIsTheShadowedCard) {
     EXPECT_EQ(card.Width(), 128);
     EXPECT_EQ(card.Height(), 100);
     EXPECT_EQ(card.PixelFormat(), pf24bit);
-    EXPECT_EQ(card.Pixel(0, 0), RGB(0, 0, 0));          // outside the card
+    EXPECT_EQ(card.Pixel(0, 0), RGB(255, 255, 255));    // outside the card
     EXPECT_EQ(card.Pixel(125, 97), RGB(128, 128, 128)); // shadow corner
-    EXPECT_EQ(card.Pixel(126, 97), RGB(0, 0, 0));       // right edge of the shadow is exclusive
+    EXPECT_EQ(card.Pixel(126, 97), RGB(255, 255, 255)); // right edge of the shadow is exclusive
     EXPECT_EQ(card.Pixel(2, 2), RGB(128, 128, 128));    // outline
     EXPECT_EQ(card.Pixel(123, 95), RGB(128, 128, 128)); // outline, bottom right
     EXPECT_EQ(card.Pixel(3, 3), RGB(230, 230, 230));    // face
     EXPECT_EQ(card.Pixel(122, 94), RGB(230, 230, 230));
     EXPECT_EQ(card.Pixel(124, 50), RGB(128, 128, 128)); // shadow beside the face
-    EXPECT_EQ(card.Pixel(4, 97), RGB(0, 0, 0));         // shadow starts at x 5
+    EXPECT_EQ(card.Pixel(4, 97), RGB(255, 255, 255));   // shadow starts at x 5
 }
 
 TEST(GifModelDefaults, NewFrameHasDisposalTwoAndDefaultBlocks) {
