@@ -41,8 +41,9 @@ std::string Hex(unsigned value, int digits) {
     return text;
 }
 
-// Raw bytes as a quoted string: printable ASCII as is, the rest as \xNN.
-std::string Quoted(const std::string& bytes) {
+// Raw bytes as a quoted string: printable ASCII as is, quotes and backslashes
+// escaped, every other byte written with escapeFormat (one %X-style conversion).
+std::string Escaped(const std::string& bytes, const char* escapeFormat) {
     std::string out = "\"";
     for (unsigned char c : bytes) {
         if (c == '"' || c == '\\') {
@@ -52,29 +53,21 @@ std::string Quoted(const std::string& bytes) {
             out += char(c);
         } else {
             char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02X", c);
+            std::snprintf(esc, sizeof esc, escapeFormat, c);
             out += esc;
         }
     }
     return out + "\"";
 }
 
-// Raw bytes as a JSON string; bytes above 0x7F are taken as Latin-1.
+// For the text report: other bytes as \xNN.
+std::string Quoted(const std::string& bytes) {
+    return Escaped(bytes, "\\x%02X");
+}
+
+// For JSON: other bytes as \u00NN, taking bytes above 0x7F as Latin-1.
 std::string Json(const std::string& bytes) {
-    std::string out = "\"";
-    for (unsigned char c : bytes) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += char(c);
-        } else {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\u%04X", c);
-            out += esc;
-        }
-    }
-    return out + "\"";
+    return Escaped(bytes, "\\u%04X");
 }
 
 const char* YesNo(bool value) {
