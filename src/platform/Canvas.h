@@ -215,62 +215,47 @@ class TCanvas {
 
 // Maps colours to the nearest entry of a palette (Euclidean distance in red,
 // green, blue; the lowest index on ties). Exact, but fast on pictures where
-// nearly every pixel is a new colour: colour space is cut into cells
-// (16^3, then 4^3, then 2^3 colours), each cell learns once which entries can
-// be nearest anywhere in it (from its parent's list), and a cell with a single
-// such entry answers at once. Only cells on a border between entries are
-// searched, over their short list, nearest-possible first.
+// nearly every pixel is a new colour. Colour space is cut into cells of 4^3
+// colours; the first colour met in a cell settles the whole cell at once into
+// a 64-byte block of answers, so every later colour costs two table reads and
+// no branch that depends on the picture. A cell that maps to one entry shares
+// that entry's ready block. Candidates for a cell come from its 16^3 parent
+// cell, which keeps only the entries that can be nearest somewhere in it.
 class TNearestColorMap {
   public:
     explicit TNearestColorMap(const std::vector<TColor>& palette);
     std::uint8_t Index(TColor color) {
-        color &= 0x00FFFFFF;
-        if (color != FLastColor) {
-            FLastColor = color;
-            FLastIndex = Lookup(color);
-        }
-        return FLastIndex;
+        return Lookup(int(GetRValue(color)), int(GetGValue(color)), int(GetBValue(color)));
     }
     // Maps count pixels of a 24-bit (bytesPerPixel 3) or 32-bit (4) row.
     void MapRow(const std::uint8_t* pixels, int bytesPerPixel, std::uint8_t* indices, int count);
 
   private:
-    struct TCandidate {
-        int LeastDistance; // to any colour of the cell
-        int Index;         // palette index; -1 ends a list
-    };
-    static std::size_t FineCell(TColor c) {
-        return std::size_t((c >> 2 & 0x3F) << 12 | (c >> 10 & 0x3F) << 6 | (c >> 18 & 0x3F));
+    static constexpr int BlockSize = 64; // answers for the 4^3 colours of a cell
+    static std::size_t CellOf(int r, int g, int b) {
+        return std::size_t((r >> 2) | (g >> 2) << 6 | (b >> 2) << 12);
     }
-    static std::size_t SubCell(TColor c) {
-        return std::size_t((c >> 1 & 1) << 2 | (c >> 9 & 1) << 1 | (c >> 17 & 1));
+    static std::size_t SlotOf(int r, int g, int b) {
+        return std::size_t((r & 3) | (g & 3) << 2 | (b & 3) << 4);
     }
-    std::uint8_t Lookup(TColor color) {
-        if (FPalette.empty()) return 0;
-        const int fine = FFine[FineCell(color)];
-        if (fine < 0) return std::uint8_t(-fine - 1);
-        if (fine > 0) {
-            const int sub = FSub[std::size_t(fine - 1) * 8 + SubCell(color)];
-            if (sub < 0) return std::uint8_t(-sub - 1);
-        }
-        return Search(color);
+    std::uint8_t Lookup(int r, int g, int b) {
+        const std::uint16_t block = FCells[CellOf(r, g, b)];
+        if (block == 0) [[unlikely]]
+            return Settle(r, g, b);
+        return FBlocks[std::size_t(block - 1) * BlockSize + SlotOf(r, g, b)];
     }
+    std::uint8_t Settle(int r, int g, int b);
+    int ParentList(int r, int g, int b);
+
     std::vector<TColor> FPalette;
-    // Codes: 0 = not yet known, n < 0 = every colour of the cell maps to -n - 1.
-    // FCoarse (16-cells) and FSub (2-cells): n > 0 = candidate list at FCandidates[n - 1].
-    // FFine (4-cells): n > 0 = its eight 2-cells at FSub[(n - 1) * 8], with its own
-    // list at FCandidates[FSubList[n - 1]].
-    std::vector<int> FCoarse;
-    std::vector<int> FFine;
-    std::vector<int> FSub;
-    std::vector<int> FSubList;
-    std::vector<TCandidate> FCandidates; // sentinel-ended lists
-    std::vector<TCandidate> FScratch;
-    std::vector<TCandidate> FParent;
-    TColor FLastColor = NoColor;
-    std::uint8_t FLastIndex = 0;
-    int BuildList(int fromStart, int r0, int g0, int b0, int size);
-    std::uint8_t Search(TColor color);
+    // Per cell: 0 = not settled yet, n = its answers are block n - 1. Blocks 0
+    // to palette size - 1 hold one entry each; settled border cells follow.
+    std::vector<std::uint16_t> FCells;
+    std::vector<std::uint8_t> FBlocks;
+    // Per 16^3 cell: 0 = no list yet, n = its candidate list starts at
+    // FLists[n - 1] (a count, then the entries in rising index order).
+    std::vector<int> FParents;
+    std::vector<std::uint16_t> FLists;
 };
 
 // Writes source into the 8-bit target of the same size, each pixel taking the

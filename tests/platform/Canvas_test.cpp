@@ -1,5 +1,6 @@
 #include "platform/Canvas.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
@@ -329,6 +330,80 @@ TEST(NearestColorMap, AgreesWithABruteForceSearchIncludingTies) {
                                         : TColor(random() & 0xFFFFFF);
             ASSERT_EQ(map.Index(c), reference.NearestIndex(c)) << std::hex << c;
         }
+    }
+}
+
+// The palettes that palette reduction makes: middles of 16^3 bins, so every
+// channel value 15 mod 16 lies exactly between two entries and the lower
+// index must win.
+TEST(NearestColorMap, BinMiddlePaletteTiesGoToTheLowerIndexEverywhere) {
+    std::mt19937 random(11);
+    std::vector<TColor> palette;
+    for (int bin = 0; bin < 4096; bin += 16 + int(random() % 3))
+        palette.push_back(RGB((bin & 15) * 16 + 7, (bin >> 4 & 15) * 16 + 7, (bin >> 8) * 16 + 7));
+    std::shuffle(palette.begin(), palette.end(), random);
+    palette.resize(std::min<std::size_t>(palette.size(), 256));
+    TBitmap reference(1, 1, pf8bit);
+    reference.SetPalette(palette);
+    TNearestColorMap map(palette);
+    std::vector<std::uint8_t> row(3 * 64), indices(64);
+    for (int b = 96; b < 160; ++b) {
+        for (int g = 96; g < 160; ++g) {
+            for (int r = 0; r < 64; ++r) {
+                row[std::size_t(r) * 3] = std::uint8_t(b);
+                row[std::size_t(r) * 3 + 1] = std::uint8_t(g);
+                row[std::size_t(r) * 3 + 2] = std::uint8_t(r * 4 + (g & 3));
+            }
+            map.MapRow(row.data(), 3, indices.data(), 64);
+            for (int r = 0; r < 64; ++r) {
+                const TColor c = RGB(r * 4 + (g & 3), g, b);
+                ASSERT_EQ(indices[std::size_t(r)], reference.NearestIndex(c)) << std::hex << c;
+            }
+        }
+    }
+}
+
+TEST(NearestColorMap, EmptyAndRepeatedPalettes) {
+    TNearestColorMap none({});
+    EXPECT_EQ(none.Index(RGB(255, 255, 255)), 0);
+    EXPECT_EQ(none.Index(RGB(0, 0, 0)), 0);
+    // Equal entries: the first of them, wherever the colour is.
+    TNearestColorMap repeated({RGB(9, 9, 9), RGB(200, 10, 10), RGB(9, 9, 9), RGB(200, 10, 10)});
+    for (int v = 0; v < 256; v += 5) {
+        const std::uint8_t index = repeated.Index(RGB(v, 10, 10));
+        EXPECT_TRUE(index == 0 || index == 1) << v;
+    }
+}
+
+// Every colour once, through 32-bit rows: the map settles every cell of the
+// colour space, more border cells than it keeps blocks for, and must stay
+// exact past that point.
+TEST(NearestColorMap, WholeColourSpaceStaysExact) {
+    std::mt19937 random(5);
+    std::vector<TColor> palette;
+    for (int i = 0; i < 256; ++i) palette.push_back(TColor(random() & 0xFFFFFF));
+    TBitmap reference(1, 1, pf8bit);
+    reference.SetPalette(palette);
+    TNearestColorMap map(palette);
+    std::vector<std::uint8_t> row(256 * 4), indices(256);
+    std::vector<std::uint8_t> all(std::size_t(1) << 24);
+    for (int b = 0; b < 256; ++b) {
+        for (int g = 0; g < 256; ++g) {
+            for (int r = 0; r < 256; ++r) {
+                row[std::size_t(r) * 4] = std::uint8_t(b);
+                row[std::size_t(r) * 4 + 1] = std::uint8_t(g);
+                row[std::size_t(r) * 4 + 2] = std::uint8_t(r);
+                row[std::size_t(r) * 4 + 3] = 0xFF;
+            }
+            map.MapRow(row.data(), 4, all.data() + (std::size_t(b) << 16 | std::size_t(g) << 8), 256);
+        }
+    }
+    for (int i = 0; i < 40000; ++i) {
+        const TColor c = TColor(random() & 0xFFFFFF);
+        const std::size_t at =
+            std::size_t(GetBValue(c)) << 16 | std::size_t(GetGValue(c)) << 8 | GetRValue(c);
+        ASSERT_EQ(all[at], reference.NearestIndex(c)) << std::hex << c;
+        ASSERT_EQ(map.Index(c), reference.NearestIndex(c)) << std::hex << c;
     }
 }
 
