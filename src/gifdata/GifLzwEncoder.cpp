@@ -16,19 +16,16 @@ int BitsForCount(std::uint32_t n) {
 
 void THashTable::Reset() {
     std::memset(Slots.data(), 0xFF, sizeof(Slots));
-    std::memset(Recent.data(), 0xFF, sizeof(Recent));
+    std::memset(Pairs.data(), 0xFF, sizeof(Pairs));
 }
 
 void THashTable::Insert(std::uint32_t key, int code) {
     std::uint32_t slot = Hash(key);
     while (Slots[slot] < EmptyBelow) slot = Rehash(slot);
     Slots[slot] = (key << 12) | (std::uint32_t(code) & 0xFFF);
-    Recent[key >> 8] = ((key & 0xFF) << 12) | (std::uint32_t(code) & 0xFFF);
 }
 
 int THashTable::Lookup(std::uint32_t key) const {
-    const std::uint32_t recent = Recent[key >> 8] ^ ((key & 0xFF) << 12);
-    if (recent < 4096) return int(recent);
     for (std::uint32_t slot = Hash(key);; slot = Rehash(slot)) {
         const std::uint32_t entry = Slots[slot];
         if ((entry >> 12) == key) return int(entry & 0xFFF);
@@ -185,7 +182,6 @@ void TLZWEncoder::Compress() {
 // Output and Clear of the per-pixel loop, with the state held in locals.
 void TLZWEncoder::CompressRun(const std::uint8_t* from, const std::uint8_t* to) {
     std::uint32_t* const slots = Table->Data();
-    std::uint32_t* const recent = Table->RecentData();
     const std::uint8_t* const pendingLimit = Pending.data() + PendingSize;
     std::uint64_t accumulator = Accumulator;
     int bitCount = BitCount;
@@ -210,13 +206,25 @@ void TLZWEncoder::CompressRun(const std::uint8_t* from, const std::uint8_t* to) 
         }
     };
 
-    for (const std::uint8_t* p = from; p != to; ++p) {
-        const std::uint32_t c = *p;
-        const std::uint32_t remembered = recent[prefix] ^ (c << 12);
-        if (remembered < 4096) {
-            prefix = remembered;
-            continue;
+    std::uint32_t* const pairs = Table->PairData();
+    // The step before, while it was a string found in the table: where it
+    // started and with which pixel (all ones: it was not).
+    std::uint32_t lastPrefix = 0xFFFFFFFFu, lastPixel = 0;
+    const std::uint8_t* p = from;
+    while (p != to) {
+        // Long strings go two pixels per table read.
+        if (to - p >= 2) {
+            const std::uint32_t pair = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8;
+            const std::uint32_t two = pairs[prefix];
+            if ((two >> 12) == pair) {
+                prefix = two & 0xFFF;
+                p += 2;
+                lastPrefix = 0xFFFFFFFFu;
+                continue;
+            }
         }
+        const std::uint32_t c = *p++;
+        std::uint32_t found;
         const std::uint32_t key = (prefix << 8) | c;
         std::uint32_t slot = THashTable::Hash(key);
         std::uint32_t entry = slots[slot];
@@ -225,9 +233,8 @@ void TLZWEncoder::CompressRun(const std::uint8_t* from, const std::uint8_t* to) 
             slot = THashTable::Rehash(slot);
             entry = slots[slot];
         }
-        recent[prefix] = (c << 12) | (entry & 0xFFF);
-        prefix = entry & 0xFFF;
-        continue;
+        found = entry & 0xFFF;
+        goto hit;
     miss:
         put(prefix);
         if (freeCode > maxCode) {
@@ -235,9 +242,9 @@ void TLZWEncoder::CompressRun(const std::uint8_t* from, const std::uint8_t* to) 
             maxCode = codeSize == 12 ? 4096 : (1 << codeSize) - 1;
         }
         prefix = c;
+        lastPrefix = 0xFFFFFFFFu;
         if (freeCode < 0xFFF) {
             slots[slot] = (key << 12) | std::uint32_t(freeCode); // the empty slot that ended the probe
-            recent[key >> 8] = (c << 12) | std::uint32_t(freeCode);
             ++freeCode;
         } else {
             put(std::uint32_t(ClearCode));
@@ -246,6 +253,12 @@ void TLZWEncoder::CompressRun(const std::uint8_t* from, const std::uint8_t* to) 
             Table->Reset();
             freeCode = ClearCode + 2;
         }
+        continue;
+    hit:
+        if (lastPrefix != 0xFFFFFFFFu) pairs[lastPrefix] = (lastPixel | c << 8) << 12 | found;
+        lastPrefix = prefix;
+        lastPixel = c;
+        prefix = found;
     }
 
     Accumulator = accumulator;

@@ -21,10 +21,10 @@ int BitsForCount(std::uint32_t n);
 // 4095, never occurs). At most 4093 entries live between two clears, so the
 // table stays at most a quarter full and a probe always ends at an empty slot.
 // Any exact table gives the same codes; this one keeps the per-pixel probe
-// short: one multiply for the hash, rarely a second slot. In front of
-// it, Recent remembers per prefix code the last child looked up or added
-// (pixel * 4096 + child code): flat areas and repeated patterns follow the
-// same child again and again, and then skip the hash altogether.
+// short: one multiply for the hash, rarely a second slot. Beside it, Pairs
+// remembers per prefix code two pixels that extended it one after the other
+// and the code they reached: inside long strings (flat areas, repeated
+// patterns) the compressor then takes two pixels per read and skips the hash.
 class THashTable {
   public:
     static constexpr int SlotCount = 16384;
@@ -39,11 +39,13 @@ class THashTable {
     static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> 18; }
     static std::uint32_t Rehash(std::uint32_t slot) { return (slot + 1) & (SlotCount - 1); }
     std::uint32_t* Data() { return Slots.data(); }
-    std::uint32_t* RecentData() { return Recent.data(); }
+    std::uint32_t* PairData() { return Pairs.data(); }
 
   private:
     std::array<std::uint32_t, SlotCount> Slots;
-    std::array<std::uint32_t, 4096> Recent; // all ones: nothing remembered
+    // Per prefix code, two pixels that were found to extend it one after the
+    // other and the code reached: (first | second << 8) << 12 | code.
+    std::array<std::uint32_t, 4096> Pairs;
 };
 
 // Bit packing, the pixel walk (plain or interlaced) and the frame framing.
