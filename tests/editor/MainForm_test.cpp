@@ -22,6 +22,8 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include "support/ShellRun.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -430,13 +432,7 @@ TEST_F(MainFormTest, OpenEditSaveAndReopenKeepsTheEdits) {
     EXPECT_EQ(gif.Frames[1]->Left, 3);
     EXPECT_EQ(gif.Frames[1]->Color(0), RGB(1, 2, 3));
     // The file as another program reads it.
-    const std::string command = "gifsicle --info '" + path + "' 2>&1";
-    std::string info;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe)) info += buffer;
-        pclose(pipe);
-    }
+    const std::string info = RunShell("gifsicle --info '" + path + "'").Output;
     EXPECT_NE(info.find("2 images"), std::string::npos) << info;
     EXPECT_NE(info.find("loop count 3"), std::string::npos) << info;
     EXPECT_NE(info.find("disposal asis delay 0.25s"), std::string::npos) << info;

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include "support/ShellRun.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,23 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct TRun {
-    int Status = -1;
-    std::string Output;
-};
-
-TRun Shell(const std::string& command) {
-    TRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
 
 std::string Cli(const std::string& command) {
     return std::string("QT_QPA_PLATFORM=offscreen '") + FRAMELOOM_CLI + "' " + command + " ";
@@ -72,8 +57,8 @@ std::vector<int> Delays(const std::string& path) {
 
 TEST_F(SlideshowCommand, TwoPicturesWithDefaultsGiveTwentyOneFrames) {
     const std::string out = File("show.gif");
-    const TRun run = Shell(Cli("slideshow") + Quoted(out) + " --size 20x10 --seed 4 " +
-                           Quoted(File("red.png")) + " " + Quoted(File("blue.bmp")));
+    const TShellRun run = RunShell(Cli("slideshow") + Quoted(out) + " --size 20x10 --seed 4 " +
+                                   Quoted(File("red.png")) + " " + Quoted(File("blue.bmp")));
     ASSERT_EQ(run.Status, 0) << run.Output;
     std::vector<int> expected{100};
     for (int pass = 0; pass < 2; ++pass) {
@@ -81,35 +66,36 @@ TEST_F(SlideshowCommand, TwoPicturesWithDefaultsGiveTwentyOneFrames) {
         expected.push_back(100);
     }
     EXPECT_EQ(Delays(out), expected);
-    const TRun frames = Shell("identify -format '%w %h|' " + Quoted(out));
+    const TShellRun frames = RunShell("identify -format '%w %h|' " + Quoted(out));
     ASSERT_EQ(frames.Status, 0) << frames.Output;
     std::string sizes;
     for (int i = 0; i < 21; ++i) sizes += "20 10|";
     EXPECT_EQ(frames.Output, sizes);
     // Frame 10 shows the second picture, squeezed to the frame; the last the first again.
-    const TRun middle = Shell("convert " + Quoted(out + "[10]") + " -format '%[pixel:p{19,9}]' info:");
+    const TShellRun middle =
+        RunShell("convert " + Quoted(out + "[10]") + " -format '%[pixel:p{19,9}]' info:");
     EXPECT_NE(middle.Output.find("(7,7,247)"), std::string::npos) << middle.Output;
-    const TRun last = Shell("convert " + Quoted(out + "[20]") + " -format '%[pixel:p{0,0}]' info:");
+    const TShellRun last = RunShell("convert " + Quoted(out + "[20]") + " -format '%[pixel:p{0,0}]' info:");
     EXPECT_NE(last.Output.find("(247,7,7)"), std::string::npos) << last.Output;
-    const TRun loop = Shell("gifsicle --info " + Quoted(out));
+    const TShellRun loop = RunShell("gifsicle --info " + Quoted(out));
     EXPECT_NE(loop.Output.find("loop forever"), std::string::npos) << loop.Output;
 }
 
 TEST_F(SlideshowCommand, PerPictureFieldsSetStyleStepAndDelays) {
     const std::string out = File("fields.gif");
-    const TRun run =
-        Shell(Cli("slideshow") + Quoted(out) + " --size 16x16 " + Quoted(File("red.png") + ":fade:50:5:30") +
-              " " + Quoted(File("blue.bmp") + ":118:100::2500"));
+    const TShellRun run = RunShell(Cli("slideshow") + Quoted(out) + " --size 16x16 " +
+                                   Quoted(File("red.png") + ":fade:50:5:30") + " " +
+                                   Quoted(File("blue.bmp") + ":118:100::2500"));
     ASSERT_EQ(run.Status, 0) << run.Output;
     // Picture 0 for 3, picture 1 in one step for 250, picture 0 back in two steps (5 ms -> 1).
     EXPECT_EQ(Delays(out), (std::vector<int>{3, 250, 1, 3}));
 }
 
 TEST_F(SlideshowCommand, TheSameSeedMakesTheSameFile) {
-    const std::string pictures = " " + Quoted(File("red.png")) + " " + Quoted(File("blue.bmp")) + " " +
-                                 Quoted(File("red.png") + "::25");
-    ASSERT_EQ(Shell(Cli("slideshow") + Quoted(File("a.gif")) + " --seed 99" + pictures).Status, 0);
-    ASSERT_EQ(Shell(Cli("slideshow") + Quoted(File("b.gif")) + " --seed 99" + pictures).Status, 0);
+    const std::string pictures = std::string(" ") + Quoted(File("red.png")) + " " + Quoted(File("blue.bmp")) +
+                                 " " + Quoted(File("red.png") + "::25");
+    ASSERT_EQ(RunShell(Cli("slideshow") + Quoted(File("a.gif")) + " --seed 99" + pictures).Status, 0);
+    ASSERT_EQ(RunShell(Cli("slideshow") + Quoted(File("b.gif")) + " --seed 99" + pictures).Status, 0);
     std::ifstream a(File("a.gif"), std::ios::binary), b(File("b.gif"), std::ios::binary);
     const std::string bytesA((std::istreambuf_iterator<char>(a)), {}),
         bytesB((std::istreambuf_iterator<char>(b)), {});
@@ -121,26 +107,27 @@ TEST_F(SlideshowCommand, TheSameSeedMakesTheSameFile) {
 TEST_F(SlideshowCommand, BadArgumentsAreUsageErrors) {
     const std::string out = Quoted(File("x.gif")) + " ";
     const std::string red = Quoted(File("red.png"));
-    TRun run = Shell(Cli("slideshow") + out + red);
+    TShellRun run = RunShell(Cli("slideshow") + out + red);
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Output.find("Please add at least two images"), std::string::npos) << run.Output;
-    EXPECT_EQ(Shell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":No such style")).Status,
+    EXPECT_EQ(
+        RunShell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":No such style")).Status, 2);
+    EXPECT_EQ(RunShell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":151")).Status, 2);
+    EXPECT_EQ(RunShell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":1:0")).Status, 2);
+    EXPECT_EQ(RunShell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":1:10:1:1:1")).Status,
               2);
-    EXPECT_EQ(Shell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":151")).Status, 2);
-    EXPECT_EQ(Shell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":1:0")).Status, 2);
-    EXPECT_EQ(Shell(Cli("slideshow") + out + red + " " + Quoted(File("red.png") + ":1:10:1:1:1")).Status, 2);
-    EXPECT_EQ(Shell(Cli("slideshow") + out + "--size 0x10 " + red + " " + red).Status, 2);
-    EXPECT_EQ(Shell(Cli("slideshow") + out + "--bogus " + red + " " + red).Status, 2);
+    EXPECT_EQ(RunShell(Cli("slideshow") + out + "--size 0x10 " + red + " " + red).Status, 2);
+    EXPECT_EQ(RunShell(Cli("slideshow") + out + "--bogus " + red + " " + red).Status, 2);
     EXPECT_FALSE(std::filesystem::exists(File("x.gif")));
-    run = Shell(Cli("slideshow") + "--help");
+    run = RunShell(Cli("slideshow") + "--help");
     EXPECT_EQ(run.Status, 0);
     EXPECT_NE(run.Output.find("Usage: frameloom-cli slideshow"), std::string::npos);
 }
 
 TEST_F(SlideshowCommand, APictureThatCannotBeLoadedFailsTheRun) {
     std::ofstream(File("broken.png")) << "not a picture";
-    const TRun run = Shell(Cli("slideshow") + Quoted(File("x.gif")) + " " + Quoted(File("red.png")) + " " +
-                           Quoted(File("broken.png")));
+    const TShellRun run = RunShell(Cli("slideshow") + Quoted(File("x.gif")) + " " + Quoted(File("red.png")) +
+                                   " " + Quoted(File("broken.png")));
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Output.find("Can not load file \"" + File("broken.png") + "\""), std::string::npos)
         << run.Output;
@@ -148,14 +135,14 @@ TEST_F(SlideshowCommand, APictureThatCannotBeLoadedFailsTheRun) {
 }
 
 TEST(StylesCommand, ListsTheHundredAndFiftyStylesAsIndexDashName) {
-    const TRun run = Shell(Cli("styles"));
+    const TShellRun run = RunShell(Cli("styles"));
     ASSERT_EQ(run.Status, 0) << run.Output;
     EXPECT_EQ(std::count(run.Output.begin(), run.Output.end(), '\n'), 150);
     EXPECT_EQ(run.Output.rfind("1-Expand from right\n2-Expand from left\n", 0), 0u);
     EXPECT_NE(run.Output.find("\n18-Expand from bottom\n"), std::string::npos);
     EXPECT_NE(run.Output.find("\n33-Expand from bottom\n"), std::string::npos);
     EXPECT_NE(run.Output.find("\n150-Rotational star\n"), std::string::npos);
-    EXPECT_EQ(Shell(Cli("styles") + "extra").Status, 2);
+    EXPECT_EQ(RunShell(Cli("styles") + "extra").Status, 2);
 }
 
 } // namespace

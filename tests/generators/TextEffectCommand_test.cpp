@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ShellRun.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,23 +11,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct TRun {
-    int Status = -1;
-    std::string Output;
-};
-
-TRun Shell(const std::string& command) {
-    TRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return run;
-}
 
 std::string Cli() {
     return std::string("QT_QPA_PLATFORM=offscreen '") + FRAMELOOM_CLI + "' text-effect ";
@@ -46,54 +31,55 @@ class TextEffectCommand : public ::testing::Test {
 
 TEST_F(TextEffectCommand, DefaultsMakeEighteenLoopingFramesOfATenthOfASecond) {
     const std::string out = File("default.gif");
-    const TRun run = Shell(Cli() + "'" + out + "'");
+    const TShellRun run = RunShell(Cli() + "'" + out + "'");
     ASSERT_EQ(run.Status, 0) << run.Output;
-    const TRun frames = Shell("identify -format '%w %h %T %X %Y|' '" + out + "'");
+    const TShellRun frames = RunShell("identify -format '%w %h %T %X %Y|' '" + out + "'");
     ASSERT_EQ(frames.Status, 0) << frames.Output;
     std::string expected;
     for (int i = 0; i < 18; ++i) expected += "185 60 10 +0 +0|";
     EXPECT_EQ(frames.Output, expected);
-    const TRun verbose = Shell("identify -verbose '" + out + "[0]'");
+    const TShellRun verbose = RunShell("identify -verbose '" + out + "[0]'");
     EXPECT_NE(verbose.Output.find("Iterations: 0"), std::string::npos) << "loops forever";
 }
 
 TEST_F(TextEffectCommand, OneAndTwoStatesGiveOneAndTwoFramesAndShortDelaysBecomeOneHundredth) {
     const std::string one = File("one.gif"), two = File("two.gif");
-    ASSERT_EQ(Shell(Cli() + "'" + one + "' --frames 1 --delay 10 --width 40 --height 20").Status, 0);
-    ASSERT_EQ(Shell(Cli() + "'" + two + "' --frames 2 --delay 15 --width 40 --height 20").Status, 0);
-    EXPECT_EQ(Shell("identify -format '%w %h %T|' '" + one + "'").Output, "40 20 1|");
-    EXPECT_EQ(Shell("identify -format '%w %h %T|' '" + two + "'").Output, "40 20 1|40 20 1|");
+    ASSERT_EQ(RunShell(Cli() + "'" + one + "' --frames 1 --delay 10 --width 40 --height 20").Status, 0);
+    ASSERT_EQ(RunShell(Cli() + "'" + two + "' --frames 2 --delay 15 --width 40 --height 20").Status, 0);
+    EXPECT_EQ(RunShell("identify -format '%w %h %T|' '" + one + "'").Output, "40 20 1|");
+    EXPECT_EQ(RunShell("identify -format '%w %h %T|' '" + two + "'").Output, "40 20 1|40 20 1|");
 }
 
 TEST_F(TextEffectCommand, OptionsReachTheFrames) {
     // A white text on a black background without shadow. Frames take the
     // middles of the colour bins they reduce to: black shows as 7, white as 247.
     const std::string out = File("options.gif");
-    const TRun run =
-        Shell(Cli() + "'" + out +
-              "' --frames 3 --text Hi --start-color FFFFFF --end-color ffffff --start-back-color 000000"
-              " --end-back-color black --no-shadow --start-angle 0 --end-angle 0 --start-alpha 100"
-              " --end-alpha 100 --delay 250 --width 90 --height 50");
+    const TShellRun run =
+        RunShell(Cli() + "'" + out +
+                 "' --frames 3 --text Hi --start-color FFFFFF --end-color ffffff --start-back-color 000000"
+                 " --end-back-color black --no-shadow --start-angle 0 --end-angle 0 --start-alpha 100"
+                 " --end-alpha 100 --delay 250 --width 90 --height 50");
     ASSERT_EQ(run.Status, 0) << run.Output;
-    EXPECT_EQ(Shell("identify -format '%T|' '" + out + "'").Output, "25|25|25|25|");
-    EXPECT_EQ(Shell("convert '" + out + "[0]' -format '%[pixel:p{0,0}]' info:").Output, "srgb(7,7,7)");
-    const TRun extremes = Shell("convert '" + out + "[0]' -colorspace gray -format '%[fx:maxima]' info:");
+    EXPECT_EQ(RunShell("identify -format '%T|' '" + out + "'").Output, "25|25|25|25|");
+    EXPECT_EQ(RunShell("convert '" + out + "[0]' -format '%[pixel:p{0,0}]' info:").Output, "srgb(7,7,7)");
+    const TShellRun extremes =
+        RunShell("convert '" + out + "[0]' -colorspace gray -format '%[fx:maxima]' info:");
     EXPECT_EQ(extremes.Output, "0.968627"); // 247 / 255
 }
 
 TEST_F(TextEffectCommand, TexturesAndBackgroundsAreLoadedFromFiles) {
     const std::string picture = File("red.png"), out = File("pictures.gif");
-    ASSERT_EQ(Shell("convert -size 8x8 xc:'#FF0000' '" + picture + "'").Status, 0);
-    const TRun run = Shell(Cli() + "'" + out + "' --frames 2 --background-image '" + picture +
-                           "' --texture '" + picture + "' --no-shadow");
+    ASSERT_EQ(RunShell("convert -size 8x8 xc:'#FF0000' '" + picture + "'").Status, 0);
+    const TShellRun run = RunShell(Cli() + "'" + out + "' --frames 2 --background-image '" + picture +
+                                   "' --texture '" + picture + "' --no-shadow");
     ASSERT_EQ(run.Status, 0) << run.Output;
     // The stretched red background fills the corner (red's bin middle).
-    EXPECT_EQ(Shell("convert '" + out + "[0]' -format '%[pixel:p{0,0}]' info:").Output, "srgb(247,7,7)");
+    EXPECT_EQ(RunShell("convert '" + out + "[0]' -format '%[pixel:p{0,0}]' info:").Output, "srgb(247,7,7)");
 }
 
 TEST_F(TextEffectCommand, AMissingPictureFailsWithTheWizardsMessage) {
     const std::string out = File("never.gif");
-    const TRun run = Shell(Cli() + "'" + out + "' --texture '" + File("missing.png") + "'");
+    const TShellRun run = RunShell(Cli() + "'" + out + "' --texture '" + File("missing.png") + "'");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Output.find("Can not open file \"" + File("missing.png") + "\"."), std::string::npos)
         << run.Output;
@@ -107,12 +93,12 @@ TEST_F(TextEffectCommand, BadValuesAreUsageErrors) {
           "--end-noise 256", "--start-angle 361", "--start-shadow-offset-x 128", "--start-size 0",
           "--start-color 12345", "--start-color -FFFFF", "--end-color nocolour", "--back-image-mode sideways",
           "--frames", "--unknown"}) {
-        const TRun run = Shell(Cli() + "'" + out + "' " + options);
+        const TShellRun run = RunShell(Cli() + "'" + out + "' " + options);
         EXPECT_EQ(run.Status, 2) << options << "\n" << run.Output;
     }
-    EXPECT_EQ(Shell(Cli()).Status, 2) << "no output file";
+    EXPECT_EQ(RunShell(Cli()).Status, 2) << "no output file";
     EXPECT_FALSE(std::filesystem::exists(out));
-    const TRun help = Shell(Cli() + "--help");
+    const TShellRun help = RunShell(Cli() + "--help");
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Output.find("shadow-offset-y"), std::string::npos);
 }

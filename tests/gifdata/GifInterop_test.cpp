@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ShellRun.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -18,29 +20,16 @@
 
 namespace {
 
+// Standard output only: the tools' warnings would spoil what is compared.
+TShellRun ShellQuiet(const std::string& command) {
+    return RunShell(command, TShellErrors::Discarded);
+}
+
 using namespace giftest;
 namespace fs = std::filesystem;
 
-struct TRun {
-    int Status = -1;
-    std::string Output;
-};
-
-// Runs a shell command; stdout is captured, stderr discarded.
-TRun Shell(const std::string& command) {
-    TRun result;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    if (!pipe) return result;
-    std::array<char, 4096> chunk;
-    std::size_t n;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) result.Output.append(chunk.data(), n);
-    int status = ::pclose(pipe);
-    result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 bool HaveTools() {
-    return Shell("command -v convert && command -v gifsicle && command -v gifdiff && command -v giftext")
+    return ShellQuiet("command -v convert && command -v gifsicle && command -v gifdiff && command -v giftext")
                .Status == 0;
 }
 
@@ -69,7 +58,7 @@ std::ostream& operator<<(std::ostream& out, const TInfoImage& i) {
 }
 
 TInfo GifsicleInfo(const fs::path& file) {
-    TRun run = Shell("gifsicle --info '" + file.string() + "'");
+    TShellRun run = ShellQuiet("gifsicle --info '" + file.string() + "'");
     TInfo info;
     std::istringstream lines(run.Output);
     std::string line;
@@ -163,7 +152,8 @@ void ExpectSameStructure(const TInfo& want, const TInfo& got, bool compareTables
 void ExpectSamePixels(const fs::path& file, const TGIFData& doc) {
     for (std::size_t n = 0; n < doc.Frames.size(); ++n) {
         const TGIFImageData& f = *doc.Frames[n];
-        TRun run = Shell("convert '" + file.string() + "[" + std::to_string(n) + "]' -depth 8 rgb:-");
+        TShellRun run =
+            ShellQuiet("convert '" + file.string() + "[" + std::to_string(n) + "]' -depth 8 rgb:-");
         ASSERT_EQ(run.Status, 0);
         ASSERT_EQ(run.Output.size(), std::size_t(f.PixelCount) * 3) << "frame " << n;
         int differing = 0;
@@ -179,7 +169,7 @@ void ExpectSamePixels(const fs::path& file, const TGIFData& doc) {
 }
 
 bool HasControlBlocks(const fs::path& file) {
-    return Shell("giftext '" + file.string() + "'").Output.find("graphics control") != std::string::npos;
+    return ShellQuiet("giftext '" + file.string() + "'").Output.find("graphics control") != std::string::npos;
 }
 
 // A file without any graphic control block: our frames carry the defaults.
@@ -235,10 +225,10 @@ class GifInterop : public ::testing::Test {
         fs::path file = SuiteFolder / name;
         std::string cmd = command;
         for (std::size_t p; (p = cmd.find("%OUT")) != std::string::npos;)
-            cmd.replace(p, 4, "'" + file.string() + "'");
+            cmd.replace(p, 4, std::string("'").append(file.string()).append("'"));
         for (std::size_t p; (p = cmd.find("%DIR")) != std::string::npos;)
             cmd.replace(p, 4, SuiteFolder.string());
-        EXPECT_EQ(Shell(cmd).Status, 0) << cmd;
+        EXPECT_EQ(ShellQuiet(cmd).Status, 0) << cmd;
         return file;
     }
 
@@ -274,7 +264,7 @@ TEST_F(GifInterop, ResavedForeignFilesAreGifdiffIdenticalWithTheSameTiming) {
         // disposal 2), which the saved control blocks then carry: the only
         // difference gifdiff may see is that delay.
         bool defaults = !HasControlBlocks(file);
-        TRun diff = Shell("gifdiff '" + file.string() + "' '" + resaved.string() + "'");
+        TShellRun diff = ShellQuiet("gifdiff '" + file.string() + "' '" + resaved.string() + "'");
         if (!defaults) {
             EXPECT_EQ(diff.Status, 0) << diff.Output;
         } else {
@@ -285,11 +275,11 @@ TEST_F(GifInterop, ResavedForeignFilesAreGifdiffIdenticalWithTheSameTiming) {
         ExpectSameStructure(WithFrameDefaults(file, GifsicleInfo(file)), GifsicleInfo(resaved), false);
         // ImageMagick reads the same delays and disposal methods.
         const std::string format = " -format '%T %D %w %h %X %Y\\n' ";
-        std::string before = Shell("identify" + format + "'" + file.string() + "'").Output;
+        std::string before = ShellQuiet("identify" + format + "'" + file.string() + "'").Output;
         if (defaults) before = std::regex_replace(before, std::regex("^0 Undefined"), "10 Background");
-        EXPECT_EQ(Shell("identify" + format + "'" + resaved.string() + "'").Output, before);
+        EXPECT_EQ(ShellQuiet("identify" + format + "'" + resaved.string() + "'").Output, before);
         // giftext reads it to the end.
-        TRun text = Shell("giftext '" + resaved.string() + "'");
+        TShellRun text = ShellQuiet("giftext '" + resaved.string() + "'");
         EXPECT_EQ(text.Status, 0);
         EXPECT_NE(text.Output.find("GIF file terminated normally"), std::string::npos);
     }
@@ -354,11 +344,11 @@ TEST_F(GifInterop, FilesWeWriteDecodeTheSameInTheOtherTools) {
         EXPECT_EQ(pixelsOnly.Frames[i < 2 ? i : i - 1]->Pixels, doc.Frames[i]->Pixels);
     ExpectSamePixels(file, pixelsOnly);
 
-    TRun text = Shell("giftext '" + file.string() + "'");
+    TShellRun text = ShellQuiet("giftext '" + file.string() + "'");
     EXPECT_NE(text.Output.find("GIF file terminated normally"), std::string::npos);
     EXPECT_NE(text.Output.find("DelayTime: 120"), std::string::npos);
     EXPECT_NE(text.Output.find("Transparent Index: 2"), std::string::npos);
-    EXPECT_EQ(Shell("identify -format '%T %D\\n' '" + file.string() + "'").Output,
+    EXPECT_EQ(ShellQuiet("identify -format '%T %D\\n' '" + file.string() + "'").Output,
               "3 Background\n120 Previous\n10 None\n10 Background\n");
 }
 

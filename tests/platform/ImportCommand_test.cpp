@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+
+#include "support/ShellRun.h"
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -13,23 +15,6 @@ namespace {
 
 const std::string Data = FRAMELOOM_TEST_DATA;
 const std::string Cli = FRAMELOOM_CLI;
-
-struct TRun {
-    int Status = -1; // exit status, or -1 when the program did not exit normally
-    std::string Output;
-};
-
-TRun RunShell(const std::string& command) {
-    TRun run;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.Output.append(buffer, n);
-    const int status = pclose(pipe);
-    if (WIFEXITED(status)) run.Status = WEXITSTATUS(status);
-    return run;
-}
 
 void Put16(std::vector<char>& v, int x) {
     v.push_back(char(x & 0xFF));
@@ -107,13 +92,14 @@ class ImportCommand : public ::testing::Test {
 
 TEST_F(ImportCommand, EveryPictureFormatBecomesOneAnimationImageMagickReads) {
     const std::string out = Path("all.gif");
-    const TRun run = RunShell(Quote(Cli) + " import " + Quote(out) + " " + Quote(Data + "/picture.jpg") +
-                              " " + Quote(Data + "/picture_rgba.png") + " " + Quote(Data + "/picture24.bmp") +
-                              " " + Quote(Data + "/picture.ico") + " " + Quote(Write("a.wmf", Wmf())) + " " +
-                              Quote(Write("a.emf", Emf())) + " " + Quote(Data + "/anim2.gif"));
+    const TShellRun run =
+        RunShell(Quote(Cli) + " import " + Quote(out) + " " + Quote(Data + "/picture.jpg") + " " +
+                 Quote(Data + "/picture_rgba.png") + " " + Quote(Data + "/picture24.bmp") + " " +
+                 Quote(Data + "/picture.ico") + " " + Quote(Write("a.wmf", Wmf())) + " " +
+                 Quote(Write("a.emf", Emf())) + " " + Quote(Data + "/anim2.gif"));
     EXPECT_EQ(run.Status, 0) << run.Output;
     // Frames, their sizes and the logical screen fitted to the largest.
-    const TRun frames = RunShell("identify -format '%w,%h,%W,%H;' " + Quote(out));
+    const TShellRun frames = RunShell("identify -format '%w,%h,%W,%H;' " + Quote(out));
     ASSERT_EQ(frames.Status, 0) << frames.Output;
     EXPECT_EQ(frames.Output,
               "16,12,100,50;16,12,100,50;16,12,100,50;32,32,100,50;100,50,100,50;100,50,100,50;"
@@ -130,17 +116,18 @@ TEST_F(ImportCommand, EveryPictureFormatBecomesOneAnimationImageMagickReads) {
 TEST_F(ImportCommand, APictureThatCannotBeLoadedStopsButKeepsEarlierFrames) {
     const std::string bad = Write("broken.jpg", std::vector<char>(64, 'x'));
     const std::string out = Path("part.gif");
-    const TRun run = RunShell(Quote(Cli) + " import " + Quote(out) + " " + Quote(Data + "/picture24.bmp") +
-                              " " + Quote(bad) + " " + Quote(Data + "/picture.jpg"));
+    const TShellRun run =
+        RunShell(Quote(Cli) + " import " + Quote(out) + " " + Quote(Data + "/picture24.bmp") + " " +
+                 Quote(bad) + " " + Quote(Data + "/picture.jpg"));
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Output.find("Can not load file \"" + bad + "\""), std::string::npos) << run.Output;
-    const TRun frames = RunShell("identify -format '%w,%h;' " + Quote(out));
+    const TShellRun frames = RunShell("identify -format '%w,%h;' " + Quote(out));
     EXPECT_EQ(frames.Output, "16,12;");
 }
 
 TEST_F(ImportCommand, NothingImportedWritesNothing) {
     const std::string out = Path("none.gif");
-    const TRun run =
+    const TShellRun run =
         RunShell(Quote(Cli) + " import " + Quote(out) + " " + Quote(Write("bad.png", {'n', 'o'})));
     EXPECT_EQ(run.Status, 1);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(out)));
@@ -149,7 +136,7 @@ TEST_F(ImportCommand, NothingImportedWritesNothing) {
 TEST_F(ImportCommand, UsageErrorsAndHelp) {
     EXPECT_EQ(RunShell(Quote(Cli) + " import " + Quote(Path("x.gif"))).Status, 2);
     EXPECT_EQ(RunShell(Quote(Cli) + " import --bogus a.gif b.png").Status, 2);
-    const TRun help = RunShell(Quote(Cli) + " import --help");
+    const TShellRun help = RunShell(Quote(Cli) + " import --help");
     EXPECT_EQ(help.Status, 0);
     EXPECT_NE(help.Output.find("Usage: frameloom-cli import OUT.gif PICTURE..."), std::string::npos);
 }

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+
+#include "support/ShellRun.h"
 #include <iterator>
 #include <vector>
 
@@ -245,13 +247,10 @@ TEST_F(PictureFiles, BitmapFilesRoundTripThroughOurReaderAndImageMagick) {
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 5; ++x) EXPECT_EQ(back.Pixel(x, y), b->Pixel(x, y)) << x << "," << y;
         const std::string command = "convert '" + path + "' -format '%w %h %[pixel:p{4,0}]' info:";
-        FILE* pipe = popen(command.c_str(), "r");
-        ASSERT_TRUE(pipe);
-        char text[128] = {};
-        const std::size_t n = std::fread(text, 1, sizeof text - 1, pipe);
-        pclose(pipe);
+        const TShellRun identified = RunShell(command, TShellErrors::Discarded);
+        ASSERT_EQ(identified.Status, 0);
         const std::string expected = b == &indexed ? "5 3 srgb(255,0,0)" : "5 3 srgb(200,100,50)";
-        EXPECT_EQ(std::string(text, n), expected);
+        EXPECT_EQ(identified.Output, expected);
     }
     const std::vector<std::uint8_t> file = ReadBytes(Path("i.bmp"));
     ASSERT_GE(file.size(), 54u + 12u);
