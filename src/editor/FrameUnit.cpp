@@ -1,33 +1,16 @@
 #include "editor/FrameUnit.h"
 
 #include "editor/ColorSwatch.h"
+#include "editor/DialogParts.h"
 #include "gifdata/GifData.h"
 #include "platform/Dialogs.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QVBoxLayout>
 
 namespace {
-
-QSpinBox* NewSpin(QWidget* parent, const char* name, int minimum, int maximum) {
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(QString::fromLatin1(name));
-    spin->setRange(minimum, maximum);
-    return spin;
-}
-
-QCheckBox* NewCheck(QWidget* parent, const char* name, const char* caption) {
-    auto* check = new QCheckBox(QString::fromLatin1(caption), parent);
-    check->setObjectName(QString::fromLatin1(name));
-    return check;
-}
 
 // Leading and trailing blanks and control characters removed.
 std::string TrimBlanks(const std::string& s) {
@@ -75,11 +58,6 @@ TFrameForm::TFrameForm(TGIFData& document, TGIFImageData* frame, QWidget* parent
     DisposalCombo = new QComboBox(this);
     DisposalCombo->setObjectName(QStringLiteral("DisposalCombo"));
     for (int i = 0; i < 4; ++i) DisposalCombo->addItem(QString::fromStdString(DisposalName(i)));
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
 
     auto* grid = new QGridLayout;
     int row = 0;
@@ -106,13 +84,9 @@ TFrameForm::TFrameForm(TGIFData& document, TGIFImageData* frame, QWidget* parent
     grid->addWidget(new QLabel(QStringLiteral("(1/100 of a Sec)"), this), row++, 3, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Removal Method:"), this), row, 0);
     grid->addWidget(DisposalCombo, row++, 2, 1, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    const TOkCancel buttons = LayOutWithOkCancel(this, grid);
+    OKButton = buttons.OK;
+    CancelButton = buttons.Cancel;
 
     connect(TitleEdit, &QLineEdit::textChanged, this, &TFrameForm::EditChange);
     for (QSpinBox* spin : {XEdit, YEdit, WEdit, HEdit, DelayEdit})
@@ -123,7 +97,6 @@ TFrameForm::TFrameForm(TGIFData& document, TGIFImageData* frame, QWidget* parent
     connect(TransparentCheck, &QCheckBox::toggled, this, &TFrameForm::TransparentClick);
     connect(TransIndexEdit, &QSpinBox::valueChanged, this, &TFrameForm::TransIndexChange);
     connect(OKButton, &QPushButton::clicked, this, &TFrameForm::OKClick);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFrameForm::Fill() {

@@ -1,27 +1,12 @@
 #include "editor/GlobalUnit.h"
 
 #include "editor/ColorSwatch.h"
+#include "editor/DialogParts.h"
 #include "gifdata/GifData.h"
 #include "platform/Dialogs.h"
 
-#include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QVBoxLayout>
-
-namespace {
-
-QSpinBox* NewSpin(QWidget* parent, const char* name, int minimum, int maximum) {
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(QString::fromLatin1(name));
-    spin->setRange(minimum, maximum);
-    return spin;
-}
-
-} // namespace
 
 TGlobalForm::TGlobalForm(const TGIFData& document, QWidget* parent) : QDialog(parent), FDocument(document) {
     setObjectName(QStringLiteral("GlobalForm"));
@@ -35,13 +20,7 @@ TGlobalForm::TGlobalForm(const TGIFData& document, QWidget* parent) : QDialog(pa
     BackSwatch = new TColorSwatch(this);
     BackSwatch->setObjectName(QStringLiteral("BackSwatch"));
     LoopingEdit = NewSpin(this, "LoopingEdit", 1, 65535);
-    InfiniteCheck = new QCheckBox(QStringLiteral("Infinite"), this);
-    InfiniteCheck->setObjectName(QStringLiteral("InfiniteCheck"));
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+    InfiniteCheck = NewCheck(this, "InfiniteCheck", "Infinite");
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Logical Screen Width:"), this), 0, 0);
@@ -54,13 +33,9 @@ TGlobalForm::TGlobalForm(const TGIFData& document, QWidget* parent) : QDialog(pa
     grid->addWidget(new QLabel(QStringLiteral("Looping:"), this), 3, 0);
     grid->addWidget(LoopingEdit, 3, 1);
     grid->addWidget(InfiniteCheck, 3, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OKButton);
-    buttons->addWidget(CancelButton);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    const TOkCancel buttons = LayOutWithOkCancel(this, grid);
+    OKButton = buttons.OK;
+    CancelButton = buttons.Cancel;
 
     connect(WidthEdit, &QSpinBox::valueChanged, this, &TGlobalForm::EditChange);
     connect(HeightEdit, &QSpinBox::valueChanged, this, &TGlobalForm::EditChange);
@@ -68,7 +43,6 @@ TGlobalForm::TGlobalForm(const TGIFData& document, QWidget* parent) : QDialog(pa
     connect(InfiniteCheck, &QCheckBox::toggled, this, &TGlobalForm::InfiniteClick);
     connect(BackIndexEdit, &QSpinBox::valueChanged, this, &TGlobalForm::BackIndexChange);
     connect(OKButton, &QPushButton::clicked, this, &TGlobalForm::OKClick);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TGlobalForm::Fill() {
