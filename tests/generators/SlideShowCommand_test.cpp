@@ -9,12 +9,10 @@
 
 #include "support/ShellRun.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {

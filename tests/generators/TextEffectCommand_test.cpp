@@ -4,10 +4,8 @@
 
 #include "support/ShellRun.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {

@@ -7,8 +7,6 @@
 
 #include "support/ShellRun.h"
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>

@@ -2,13 +2,11 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 
 #include "support/ShellRun.h"
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 
