@@ -13,8 +13,8 @@
 #include "GuiSupport.h"
 #include "editor/LogicalScreen.h"
 #include "generators/GeneratedDocument.h"
-#include "generators/SlideShowGenerator.h"
-#include "generators/TransitionStyles.h"
+#include "generators/transitions/SlideShowGenerator.h"
+#include "generators/transitions/TransitionStyles.h"
 #include "gifdata/GifData.h"
 #include "platform/PictureDecoders.h"
 

@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "CliCommand.h"
-#include "generators/TransitionStyles.h"
+#include "generators/transitions/TransitionStyles.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "GuiSupport.h"
 #include "editor/LogicalScreen.h"
 #include "generators/GeneratedDocument.h"
-#include "generators/TextEffectGenerator.h"
+#include "generators/text/TextEffectGenerator.h"
 #include "gifdata/GifData.h"
 
 namespace {

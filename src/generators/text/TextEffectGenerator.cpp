@@ -1,0 +1,66 @@
+#include "generators/text/TextEffectGenerator.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "generators/text/TextEffectKeyState.h"
+#include "gifdata/GifData.h"
+
+int TextEffectFrameCount(int keyStates) {
+    return std::max(1, 2 * keyStates - 2);
+}
+
+std::string TextEffectFrameCountText(int keyStates) {
+    return std::to_string(TextEffectFrameCount(keyStates)) + " Frames";
+}
+
+std::vector<int> TextEffectSequence(int keyStates) {
+    std::vector<int> sequence;
+    for (int k = 0; k <= keyStates - 1; ++k) sequence.push_back(k);
+    for (int k = keyStates - 2; k >= 1; --k) sequence.push_back(k);
+    return sequence;
+}
+
+std::uint16_t TextEffectFrameDelay(int milliseconds) {
+    const int delay = milliseconds / 10;
+    return std::uint16_t(std::clamp(delay, 1, int(std::numeric_limits<std::uint16_t>::max())));
+}
+
+bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16_t delay) {
+    TBitmap bitmap(label.Width(), label.Height(), pf24bit);
+    label.PaintTo(bitmap);
+    const bool added = AddFrameFromBitmap(document, bitmap, -1);
+    if (document.Frames.empty()) return false;
+    TGIFImageData& frame = *document.Frames.back();
+    frame.Control->DelayTime = delay;
+    frame.RenderThumbnail();
+    return added;
+}
+
+int GenerateTextEffect(TGIFData& document, const TTextEffectSettings& settings) {
+    // An empty frame cannot become a picture; appending it would leave 1 x 1 stubs.
+    if (settings.Width <= 0 || settings.Height <= 0) return 0;
+    TSmoothLabel label;
+    ConfigureTextEffectLabel(label, settings);
+    const std::uint16_t delay = TextEffectFrameDelay(settings.Delay);
+    int added = 0;
+    for (int k : TextEffectSequence(settings.Frames)) {
+        ApplyKeyState(label, TextEffectKeyState(settings, k));
+        CaptureTextEffectFrame(label, document, delay);
+        ++added;
+    }
+    return added;
+}
+
+int TTextEffectPreview::Step(int keyStates) {
+    if (FForward) {
+        ++FIndex;
+        if (FIndex > keyStates - 1 || FIndex < 0) FIndex = 0;
+    } else {
+        --FIndex;
+        if (FIndex < 0 || FIndex > keyStates - 1) FIndex = std::max(0, keyStates - 1);
+    }
+    if (FIndex == 0) FForward = true;
+    if (FIndex == keyStates - 1) FForward = false;
+    return FIndex;
+}
