@@ -1,5 +1,7 @@
 #include "editor/MainUnit.h"
 
+#include "editor/CanvasIcons.h"
+#include "editor/ComposeCanvas.h"
 #include "editor/ComposeWidgets.h"
 #include "editor/FrameImport.h"
 #include "editor/FrameListView.h"
@@ -8,6 +10,7 @@
 #include "editor/LogicalScreen.h"
 #include "editor/QtBitmap.h"
 #include "editor/ToolIcons.h"
+#include "editor/UndoHistory.h"
 #include "gifdata/GifData.h"
 #include "gifdata/GifRaster.h"
 #include "platform/Dialogs.h"
@@ -105,6 +108,9 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Frameloom"));
     RegisterThumbnailRenderer();
+    UndoHistory = std::make_unique<TUndoHistory>();
+    FCanvasHost = MakeCanvasHost(*this);
+    Canvas = std::make_unique<TComposeCanvas>(*FCanvasHost, *UndoHistory);
     CreateActions();
     CreateWidgets();
     FormCreate();
@@ -127,22 +133,25 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
     std::srand(unsigned(std::time(nullptr)));
     BuildDefaultPalette();
-    ClearUndoHistory();
+    UndoHistory->ClearUndo();
     Closing = false;
     Modified = false;
     if (ProgramDir.empty()) ProgramDir = QCoreApplication::applicationDirPath().toStdString();
     while (ProgramDir.size() > 1 && (ProgramDir.back() == '/' || ProgramDir.back() == '\\'))
         ProgramDir.pop_back();
     ScrollBox4->move(0, 0);
-    Zoom = 2;
+    Canvas->Zoom = 2;
     BaseCaption = windowTitle();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->availableGeometry());
     GIF = std::make_unique<TGIFData>();
-    CanvasBackup = std::make_unique<TBitmap>();
-    CanvasImage = std::make_unique<TBitmap>();
+    Canvas->LoadFrame(nullptr);
+    RegisterToolCursors();
+    Canvas->LineWidth = 3;
+    Canvas->CornerSize = {16, 16};
 }
 
 void TMainForm::CreateActions() {
+    CreateCanvasActions();
     auto action = [this](const char* name, const char* caption, void (TMainForm::*handler)()) {
         auto* a = new QAction(QString::fromUtf8(caption), this);
         a->setObjectName(QString::fromLatin1(name));
@@ -197,6 +206,9 @@ void TMainForm::CreateActions() {
     File1->addAction(Exit1);
     Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));
     Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->addAction(Undo1);
+    Edit1->addAction(Redo1);
+    Edit1->addSeparator();
     Edit1->addAction(Global1);
     Image2 = menuBar()->addMenu(QStringLiteral("F&rame"));
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -210,6 +222,10 @@ void TMainForm::CreateActions() {
     View1->addAction(oolBar1);
     View1->addAction(StatusBar2);
     View1->addAction(FrameList1);
+    View1->addSeparator();
+    View1->addAction(ZoomIn1);
+    View1->addAction(ZoomOut1);
+    View1->addAction(ActualSize1);
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(Global1);
@@ -230,6 +246,13 @@ void TMainForm::CreateWidgets() {
     ToolBar1->addAction(AddImage1);
     ToolBar1->addAction(Properties1);
     ToolBar1->addAction(Global1);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(Undo1);
+    ToolBar1->addAction(Redo1);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(ZoomIn1);
+    ToolBar1->addAction(ZoomOut1);
+    ToolBar1->addAction(ActualSize1);
 
     Splitter1 = new QSplitter(Qt::Horizontal, this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
@@ -265,14 +288,17 @@ void TMainForm::CreateWidgets() {
     Image->setObjectName(QStringLiteral("Image"));
     Shape2 = new TShapeOutline(palette().color(QPalette::Highlight), ScrollBox4);
     Shape2->setObjectName(QStringLiteral("Shape2"));
-    ImageCover = new QWidget(ScrollBox4);
+    ImageCover = new TPointerLayer(ScrollBox4);
     ImageCover->setObjectName(QStringLiteral("ImageCover"));
     for (QWidget* layer : {static_cast<QWidget*>(Shape1), static_cast<QWidget*>(Image),
-                           static_cast<QWidget*>(Shape2), ImageCover})
+                           static_cast<QWidget*>(Shape2), static_cast<QWidget*>(ImageCover)})
         layer->hide();
-    auto* composeLayout = new QVBoxLayout(ComposePage);
+    ScrollBox4->hide();
+    auto* composeLayout = new QHBoxLayout(ComposePage);
     composeLayout->setContentsMargins(0, 0, 0, 0);
-    composeLayout->addWidget(ScrollBox3);
+    composeLayout->setSpacing(0);
+    composeLayout->addWidget(ScrollBox3, 1);
+    composeLayout->addWidget(CreateToolPanel(), 0);
     PageControl2->addTab(ComposePage, QStringLiteral("Compose"));
 
     PreviewPage = new QWidget;
@@ -343,6 +369,7 @@ void TMainForm::FormShow() {
     const std::string defaultFile = TIniFile(SettingsFileName()).ReadString("START", "DefaultFile");
     setWindowTitle(BaseCaption);
     PageControl2->setCurrentWidget(ComposePage);
+    LineWidthClick(1);
     DrawPalette(nullptr);
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -353,6 +380,9 @@ void TMainForm::FormShow() {
         LoadFile(defaultFile);
     else if (fs::is_regular_file(sample, ec))
         LoadFile(sample);
+    // The pen draws 1 pixel wide; the other tools start with width 3.
+    Canvas->LineWidth = 3;
+    SelectTool(tlPen);
     CurrentFrameChanged();
 }
 
@@ -371,11 +401,12 @@ bool TMainForm::FormCloseQuery() {
 
 void TMainForm::FormClose() {
     Closing = true;
-    ClearUndoHistory();
-    CanvasBackup = std::make_unique<TBitmap>();
+    UndoHistory->ClearUndo();
+    Canvas->CanvasBackup = TBitmap();
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (CanvasEventFilter(watched, event)) return true;
     if (watched == ScrollBox3->viewport() && event->type() == QEvent::Resize)
         CenterCanvas(); // ScrollBox3Resize
     return QMainWindow::eventFilter(watched, event);
@@ -397,7 +428,7 @@ void TMainForm::New1Click() {
         GIF->GlobalPalette[i].Blue = DefaultPalette[i].Blue;
         GIF->GlobalPalette[i].Used = 0;
     }
-    Zoom = 1;
+    Canvas->Zoom = 1;
     FillFrameList();
     ShowFrame(nullptr);
     FileName.clear();
@@ -573,7 +604,7 @@ bool TMainForm::LoadFile(const std::string& path) {
         FileName = path;
         setWindowTitle(BaseCaption + QStringLiteral(" - ") + Q(path));
         LastFrameIndex = -1;
-        Zoom = 1;
+        Canvas->Zoom = 1;
         if (ListView1->count() > 0) ListView1->SelectRow(0);
         if (PageControl2->currentWidget() == GlobalInfoPage) BuildInfoTree();
         Modified = false;
@@ -640,16 +671,20 @@ void TMainForm::CurrentFrameChanged() {
         DrawPalette(nullptr);
         ShowFrame(nullptr);
         LastFrameIndex = -1;
+        // The history belonged to a frame that is no longer current.
+        UndoHistory->ClearUndo();
+        UpdateCanvasActions();
         return;
     }
     const int index = CurrentRow();
     if (index == LastFrameIndex) return;
     LastFrameIndex = index;
-    ClearUndoHistory();
+    UndoHistory->ClearUndo();
     SetColorIndices(frame);
-    PushUndo(frame, 0);
+    UndoHistory->PushUndo(frame, 0);
     ShowFrame(frame);
     ShowFrameInfo(frame);
+    UpdateCanvasActions();
 }
 
 void TMainForm::SetColorIndices(TGIFImageData* frame) {
@@ -659,27 +694,30 @@ void TMainForm::SetColorIndices(TGIFImageData* frame) {
     BackIndex = 1;
     BackColor = frame->Color(1);
     DrawPalette(frame);
+    ApplyCanvasColors();
 }
 
 void TMainForm::ShowFrame(TGIFImageData* frame) {
     if (!frame) {
+        // Nothing of the last frame stays on screen, not even the panel's colour.
+        Canvas->LoadFrame(nullptr);
+        Image->SetPicture({});
         Image->hide();
         ImageCover->hide();
         Shape1->hide();
         Shape2->hide();
+        ScrollBox4->hide();
         return;
     }
-    const int z = Zoom;
+    const int z = Canvas->Zoom;
     QPalette panelPalette = ScrollBox4->palette();
     const QColor background = ToQColor(GIF->BackgroundColor());
     panelPalette.setColor(QPalette::Window,
                           background.isValid() ? background : palette().color(QPalette::Window));
     ScrollBox4->setPalette(panelPalette);
 
-    std::unique_ptr<TBitmap> bitmap = frame->ToBitmap();
-    CanvasImage = bitmap ? std::move(bitmap) : std::make_unique<TBitmap>();
-    *CanvasBackup = *CanvasImage;
-    Image->SetPicture(ToQImage(*CanvasImage));
+    Canvas->LoadFrame(frame);
+    Image->SetPicture(ToQImage(Canvas->CanvasImage));
 
     const QRect imageRect(frame->Left * z + 1, frame->Top * z + 1, frame->Width * z, frame->Height * z);
     Image->setGeometry(imageRect);
@@ -692,9 +730,11 @@ void TMainForm::ShowFrame(TGIFImageData* frame) {
     Image->show();
     Shape2->show();
     ImageCover->show();
+    ScrollBox4->show();
     Shape1->lower();
     ImageCover->raise();
     CenterCanvas();
+    Canvas->RedrawText();
 }
 
 void TMainForm::CenterCanvas() {
@@ -836,16 +876,7 @@ std::string TMainForm::SettingsFileName() const {
 }
 
 // ---------------------------------------------------------------------------
-// Hooks for the compose canvas, the palette strip and the undo history. They
-// have no work to do until those features exist; the commands above already
-// call them where their work belongs.
-
-void TMainForm::CommitPendingEdit() {}
-
-void TMainForm::CancelPendingEdit() {}
+// Hook for the palette strip. It has no work to do until that feature exists;
+// the commands above already call it where its work belongs.
 
 void TMainForm::DrawPalette(TGIFImageData*) {}
-
-void TMainForm::ClearUndoHistory() {}
-
-void TMainForm::PushUndo(TGIFImageData*, int) {}

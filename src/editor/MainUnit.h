@@ -15,7 +15,10 @@
 #include <string>
 
 class QAction;
+class QActionGroup;
 class QLabel;
+class QLineEdit;
+class QTimer;
 class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
@@ -27,8 +30,12 @@ class TDialogs;
 class TFrameListView;
 class TGIFData;
 class TGIFImageData;
+class TComposeCanvas;
+class TComposeHost;
 class TImageView;
+class TPointerLayer;
 class TShapeOutline;
+class TUndoHistory;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -51,6 +58,19 @@ class TMainForm : public QMainWindow {
     void AddImage1Click();
     void Properties1Click();
     void Global1Click();
+    // Compose canvas and undo (MainCanvasCommands.cpp).
+    void ZoomIn1Click();
+    void ZoomOut1Click();
+    void ActualSize1Click();
+    void Undo1Click();
+    void Redo1Click();
+    // A tool palette button: selects the tool of that number.
+    void SelectTool(int tool);
+    // The options bar: width buttons (ToolButton33..37), fill off (38), on (39), "Font" (47).
+    void LineWidthClick(int width);
+    void ToolButton38Click();
+    void ToolButton39Click();
+    void ToolButton47Click();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -77,16 +97,35 @@ class TMainForm : public QMainWindow {
     bool FormCloseQuery();
     void FormClose();
 
-    // --- hooks that later editor features fill in ---
-    // Pastes down a floating selection and commits typed text (compose canvas).
+    // --- the compose canvas (MainCanvasCommands.cpp) ---
+    // Pastes down a floating selection and commits typed text.
     void CommitPendingEdit();
-    // Drops a floating selection and typed text without pasting (compose canvas).
+    // Drops a floating selection and typed text without pasting.
     void CancelPendingEdit();
+    // Copies the canvas into the current frame and records an undo step with the code.
+    void CommitCanvas(int code);
+    // Pen and text colour from the fore colour, fill from the back colour (while
+    // the fill is on); redraws a text preview.
+    void ApplyCanvasColors();
+    // Enabling and pressed states of the canvas's commands and buttons.
+    void UpdateCanvasActions();
+    // Canvas pointer events, in pixels of the pointer layer.
+    void ImageCoverMouseDown(Qt::MouseButton button, QPoint at, Qt::KeyboardModifiers modifiers = {});
+    void ImageCoverMouseMove(QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {});
+    void ImageCoverMouseUp(Qt::MouseButton button, QPoint at);
+    void Edit2Change();
+    // Arrow keys move the text; true when the key was used.
+    bool Edit2KeyDown(int key);
+    void Timer1Timer();
+
+    // --- palette strip ---
     // Redraws the palette strip for a frame or none.
     void DrawPalette(TGIFImageData* frame);
-    // Undo history: cleared when another frame becomes current, then the frame's state is recorded.
-    void ClearUndoHistory();
-    void PushUndo(TGIFImageData* frame, int code);
+    // The marker over a palette cell; -1 hides it.
+    void MarkPaletteCell(int index);
+    // Fore and back colours from a palette index of the current frame.
+    void SetForeIndex(int index);
+    void SetBackIndex(int index);
 
     // --- queries ---
     TGIFData& Document() { return *GIF; }
@@ -101,7 +140,6 @@ class TMainForm : public QMainWindow {
     std::string FileName;
     bool Modified = false;
     QString BaseCaption;
-    int Zoom = 2;
     int LastFrameIndex = -1;
     bool Closing = false;
     TDefaultPalette DefaultPalette{};
@@ -112,9 +150,10 @@ class TMainForm : public QMainWindow {
     int BackIndex = 1;
     TColor ForeColor = RGB(0, 0, 0);
     TColor BackColor = RGB(255, 255, 255);
-    // The canvas image (the current frame as an 8-bit bitmap) and its backup copy.
-    std::unique_ptr<TBitmap> CanvasImage;
-    std::unique_ptr<TBitmap> CanvasBackup;
+    // The undo history of the current frame.
+    std::unique_ptr<TUndoHistory> UndoHistory;
+    // The canvas: the current frame's pixels, zoom, tools (CanvasImage, Zoom, CurrentTool, ...).
+    std::unique_ptr<TComposeCanvas> Canvas;
 
     // --- widgets (object names as the program's documentation names them) ---
     QToolBar* ToolBar1;
@@ -129,7 +168,19 @@ class TMainForm : public QMainWindow {
     TShapeOutline* Shape1;
     TImageView* Image;
     TShapeOutline* Shape2;
-    QWidget* ImageCover;
+    TPointerLayer* ImageCover;
+    QLineEdit* Edit2 = nullptr;   // the hidden field that takes the text tool's typing
+    QToolBar* ToolBar2 = nullptr; // the tool palette
+    QToolBar* ToolBar3 = nullptr; // the tool options
+    QActionGroup* ToolGroup = nullptr;
+    QAction* ToolButtons[17] = {};   // by tool number (3 to 16)
+    QAction* WidthButtons[6] = {};   // ToolButton33..37 by width 1 to 5
+    QAction* ToolButton38 = nullptr; // fill off
+    QAction* ToolButton39 = nullptr; // fill on
+    QAction* ToolButton47 = nullptr; // "Font"
+    QAction* WidthSeparator = nullptr;
+    QAction* FillSeparator = nullptr;
+    QTimer* Timer1 = nullptr;
     QTreeWidget* TreeView1;
     QPlainTextEdit* Memo1;
     QWidget* ScrollBox1; // the palette strip
@@ -153,6 +204,11 @@ class TMainForm : public QMainWindow {
     QAction* AddImage1;
     QAction* Properties1;
     QAction* Global1;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
+    QAction* ZoomIn1 = nullptr;
+    QAction* ZoomOut1 = nullptr;
+    QAction* ActualSize1 = nullptr;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -168,6 +224,14 @@ class TMainForm : public QMainWindow {
     // Runs the save dialog, initialised with FileName; empty when cancelled.
     std::string AskSaveFileName();
     void SetColorIndices(TGIFImageData* frame);
+    void CreateCanvasActions();
+    // The tool palette and options bar beside the canvas; returns their panel.
+    QWidget* CreateToolPanel();
+    void UpdateToolButtons();
+    bool CanvasEventFilter(QObject* watched, QEvent* event);
+    friend class TMainCanvasHost;
+    static std::unique_ptr<TComposeHost> MakeCanvasHost(TMainForm& form);
+    std::unique_ptr<TComposeHost> FCanvasHost;
 
     TDialogs& FDialogs;
     std::unique_ptr<TGIFData> GIF;

@@ -1,6 +1,7 @@
 // The main window's document lifecycle and views, run through its handlers.
 #include "EditorTestSupport.h"
 
+#include "editor/ComposeCanvas.h"
 #include "editor/ComposeWidgets.h"
 #include "editor/FrameListView.h"
 #include "editor/FrameUnit.h"
@@ -75,8 +76,9 @@ TEST_F(MainFormTest, WidgetsCarryTheirNamesAndTheToolBarItsHints) {
     QStringList hints;
     for (QAction* a : Form->ToolBar1->actions())
         if (!a->isSeparator()) hints << a->toolTip();
-    EXPECT_EQ(hints, QStringList({"New GIF", "Open", "Save", "New Frame", "Add Frame From File",
-                                  "Frame Properties", "Global Properties"}));
+    EXPECT_EQ(hints,
+              QStringList({"New GIF", "Open", "Save", "New Frame", "Add Frame From File", "Frame Properties",
+                           "Global Properties", "Undo", "Redo", "Zoom In", "Zoom Out", "Actual Size"}));
     EXPECT_EQ(Form->Open1->text(), "Open...");
     EXPECT_EQ(Form->Open1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(Form->Save1->shortcut(), QKeySequence("Ctrl+S"));
@@ -85,7 +87,7 @@ TEST_F(MainFormTest, WidgetsCarryTheirNamesAndTheToolBarItsHints) {
     EXPECT_EQ(Form->New1->text(), "New GIF...");
     EXPECT_EQ(Form->SaveAs1->text(), "Save As...");
     EXPECT_EQ(Form->windowTitle(), "Frameloom");
-    EXPECT_EQ(Form->Zoom, 2);
+    EXPECT_EQ(Form->Canvas->Zoom, 2);
     EXPECT_EQ(Form->StatusPanelText(0), "Logical Screen:");
     EXPECT_EQ(Form->StatusPanelText(3), "Loop:");
     EXPECT_EQ(Form->DefaultPalette, DefaultPalette());
@@ -158,7 +160,7 @@ TEST_F(MainFormTest, NewLeavesAnEmptyUntitledDocumentOverTheStandardColours) {
     EXPECT_EQ(Form->FileName, "");
     EXPECT_EQ(Form->windowTitle(), "Frameloom");
     EXPECT_FALSE(Form->Modified);
-    EXPECT_EQ(Form->Zoom, 1);
+    EXPECT_EQ(Form->Canvas->Zoom, 1);
     EXPECT_EQ(Form->StatusPanelText(2), "Frames: 0");
     EXPECT_EQ(Form->StatusPanelText(3), "Looping: Infinite");
     EXPECT_TRUE(gif.Looping);
@@ -201,7 +203,7 @@ TEST_F(MainFormTest, OpenShowsTheFramesAndFillsUnusedEntriesWithTheStandardColou
     EXPECT_EQ(Form->FileName, path);
     EXPECT_EQ(Form->windowTitle().toStdString(), "Frameloom - " + path);
     EXPECT_FALSE(Form->Modified);
-    EXPECT_EQ(Form->Zoom, 1);
+    EXPECT_EQ(Form->Canvas->Zoom, 1);
     // Used entries keep the file's colours; unused ones, inside or beyond the file's table, take the standard
     // ones.
     const TDefaultPalette& standard = DefaultPalette();
@@ -237,10 +239,9 @@ TEST_F(MainFormTest, SelectingAnotherRowShowsThatFrameAtItsOffset) {
     EXPECT_EQ(Form->Shape1->geometry(), QRect(0, 0, 7, 5));
     EXPECT_EQ(Form->ScrollBox4->size(), QSize(7, 5));
     EXPECT_EQ(Form->ImageCover->geometry(), Form->Image->geometry());
-    ASSERT_TRUE(Form->CanvasImage);
-    EXPECT_EQ(Form->CanvasImage->Width(), 2);
-    EXPECT_EQ(Form->CanvasImage->Pixel(1, 1), RGB(1, 2, 3));
-    EXPECT_EQ(*Form->CanvasBackup, *Form->CanvasImage);
+    EXPECT_EQ(Form->Canvas->CanvasImage.Width(), 2);
+    EXPECT_EQ(Form->Canvas->CanvasImage.Pixel(1, 1), RGB(1, 2, 3));
+    EXPECT_EQ(Form->Canvas->CanvasBackup, Form->Canvas->CanvasImage);
     // Several rows selected: the first one is current.
     Form->ListView1->item(0)->setSelected(true);
     EXPECT_EQ(Form->CurrentRow(), 0);
@@ -252,7 +253,7 @@ TEST_F(MainFormTest, ZoomScalesTheCanvasAndSmallCanvasesAreCentred) {
     ASSERT_TRUE(Form->LoadFile(WriteTwoFrameGif(PathOf("two.gif"))));
     Form->resize(900, 700);
     Form->show();
-    Form->Zoom = 4;
+    Form->Canvas->Zoom = 4;
     Form->ShowFrame(Form->Document().Frames[1].get());
     EXPECT_EQ(Form->Image->geometry(), QRect(13, 5, 8, 8));
     EXPECT_EQ(Form->ScrollBox4->size(), QSize(22, 14));
