@@ -328,7 +328,8 @@ std::unique_ptr<TShapeMask> TComposeCanvas::MaskAround(const std::vector<TPoint>
 
 void TComposeCanvas::Ink(const TShapeMask& mask) {
     const TRect& area = mask.Area();
-    bool any = false;
+    // Only the bounds of what was painted count as changed.
+    TRect painted{area.Right, area.Bottom, area.Left, area.Top};
     for (int y = area.Top; y < area.Bottom; ++y) {
         std::uint8_t* row = CanvasImage.ScanLine(y);
         for (int x = area.Left; x < area.Right; ++x) {
@@ -339,10 +340,11 @@ void TComposeCanvas::Ink(const TShapeMask& mask) {
                 row[x] = std::uint8_t(FillIndex);
             else
                 continue;
-            any = true;
+            painted = {std::min(painted.Left, x), std::min(painted.Top, y), std::max(painted.Right, x + 1),
+                       std::max(painted.Bottom, y + 1)};
         }
     }
-    if (any) Grow(area);
+    if (!painted.IsEmpty()) Grow(painted);
 }
 
 // ---------------------------------------------------------------------------

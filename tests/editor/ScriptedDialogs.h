@@ -10,6 +10,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ class TScriptedDialogs : public TDialogs {
     std::deque<std::vector<std::string>> OpenAnswers; // an empty list cancels
     std::deque<std::string> SaveAnswers;              // an empty name cancels
     std::deque<TColor> ColorAnswers;                  // NoColor cancels
+    std::deque<std::optional<TFont>> FontAnswers;     // nullopt cancels
     // Scripts for property dialogs, by the dialog's object name, used in order.
     std::map<std::string, std::deque<TFormScript>> FormScripts;
 
@@ -41,6 +43,7 @@ class TScriptedDialogs : public TDialogs {
     std::vector<TFileDialogOptions> OpenRequests;
     std::vector<TFileDialogOptions> SaveRequests;
     std::vector<std::string> FormsShown;
+    std::vector<TFont> FontRequests; // the font each font chooser started from
 
     std::size_t QuestionCount() const {
         return Messages.size() + OpenRequests.size() + SaveRequests.size() + FormsShown.size();
@@ -81,9 +84,17 @@ class TScriptedDialogs : public TDialogs {
         return true;
     }
 
-    bool ChooseFont(TFont&) override {
-        ADD_FAILURE() << "unscripted font chooser";
-        return false;
+    bool ChooseFont(TFont& font) override {
+        FontRequests.push_back(font);
+        if (FontAnswers.empty()) {
+            ADD_FAILURE() << "unscripted font chooser";
+            return false;
+        }
+        const std::optional<TFont> answer = FontAnswers.front();
+        FontAnswers.pop_front();
+        if (!answer) return false;
+        font = *answer;
+        return true;
     }
 
     int ShowModal(QDialog& dialog) override {
