@@ -12,13 +12,15 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QFrame>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollArea>
 #include <QTimer>
-#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <new>
@@ -163,20 +165,43 @@ void TMainForm::CreateCanvasActions() {
     for (QAction* a : {Undo1, Redo1, ZoomIn1, ZoomOut1, ActualSize1}) a->setEnabled(false);
 }
 
+namespace {
+// A flat, checkable button showing an action, as tool palettes have them.
+QToolButton* ToolButtonFor(QAction* action, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(action->objectName());
+    button->setDefaultAction(action);
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(20, 20));
+    button->setAccessibleName(action->toolTip());
+    return button;
+}
+
+QFrame* Separator(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+} // namespace
+
 QWidget* TMainForm::CreateToolPanel() {
     auto* panel = new QWidget(ComposePage);
     panel->setObjectName(QStringLiteral("ToolPanel"));
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(4);
+    layout->setSpacing(6);
 
-    ToolBar2 = new QToolBar(QStringLiteral("Tools"), panel);
+    // The tool palette: two columns of grouped check buttons.
+    ToolBar2 = new QWidget(panel);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
-    ToolBar2->setOrientation(Qt::Vertical);
-    ToolBar2->setIconSize(QSize(20, 20));
     ToolBar2->setAccessibleName(QStringLiteral("Tools"));
+    auto* grid = new QGridLayout(ToolBar2);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(1);
     ToolGroup = new QActionGroup(this);
     ToolGroup->setExclusive(true);
+    int cell = 0;
     for (int tool = FirstTool; tool <= LastTool; ++tool) {
         // The selection tools get their buttons together with the floating selection.
         if (!Canvas->HasTool(tool)) continue;
@@ -185,17 +210,20 @@ QWidget* TMainForm::CreateToolPanel() {
         a->setToolTip(QString::fromLatin1(ToolHints[tool]));
         a->setCheckable(true);
         ToolGroup->addAction(a);
-        ToolBar2->addAction(a);
         connect(a, &QAction::triggered, this, [this, tool] { SelectTool(tool); });
         ToolButtons[tool] = a;
+        grid->addWidget(ToolButtonFor(a, ToolBar2), cell / 2, cell % 2);
+        ++cell;
     }
     layout->addWidget(ToolBar2);
 
-    ToolBar3 = new QToolBar(QStringLiteral("Tool Options"), panel);
+    // The options: widths, fill, font, each group shown for the tools that use it.
+    ToolBar3 = new QWidget(panel);
     ToolBar3->setObjectName(QStringLiteral("ToolBar3"));
-    ToolBar3->setOrientation(Qt::Vertical);
-    ToolBar3->setIconSize(QSize(20, 20));
     ToolBar3->setAccessibleName(QStringLiteral("Tool Options"));
+    auto* column = new QVBoxLayout(ToolBar3);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(1);
     auto* widths = new QActionGroup(this);
     for (int width = 1; width <= 5; ++width) {
         auto* a = new QAction(LineWidthIcon(width), QStringLiteral("Line Width %1").arg(width), this);
@@ -203,11 +231,12 @@ QWidget* TMainForm::CreateToolPanel() {
         a->setToolTip(QStringLiteral("Line Width %1").arg(width));
         a->setCheckable(true);
         widths->addAction(a);
-        ToolBar3->addAction(a);
         connect(a, &QAction::triggered, this, [this, width] { LineWidthClick(width); });
         WidthButtons[width] = a;
+        column->addWidget(ToolButtonFor(a, ToolBar3), 0, Qt::AlignHCenter);
     }
-    WidthSeparator = ToolBar3->addSeparator();
+    WidthSeparator = Separator(ToolBar3);
+    column->addWidget(WidthSeparator);
     auto* fills = new QActionGroup(this);
     ToolButton38 = new QAction(FillIcon(false), QStringLiteral("No Fill"), this);
     ToolButton38->setObjectName(QStringLiteral("ToolButton38"));
@@ -217,16 +246,17 @@ QWidget* TMainForm::CreateToolPanel() {
         a->setCheckable(true);
         a->setToolTip(a->text());
         fills->addAction(a);
-        ToolBar3->addAction(a);
+        column->addWidget(ToolButtonFor(a, ToolBar3), 0, Qt::AlignHCenter);
     }
     connect(ToolButton38, &QAction::triggered, this, &TMainForm::ToolButton38Click);
     connect(ToolButton39, &QAction::triggered, this, &TMainForm::ToolButton39Click);
-    FillSeparator = ToolBar3->addSeparator();
+    FillSeparator = Separator(ToolBar3);
+    column->addWidget(FillSeparator);
     ToolButton47 = new QAction(QStringLiteral("Font"), this);
     ToolButton47->setObjectName(QStringLiteral("ToolButton47"));
     ToolButton47->setToolTip(QStringLiteral("Font"));
-    ToolBar3->addAction(ToolButton47);
     connect(ToolButton47, &QAction::triggered, this, &TMainForm::ToolButton47Click);
+    column->addWidget(ToolButtonFor(ToolButton47, ToolBar3), 0, Qt::AlignHCenter);
     layout->addWidget(ToolBar3);
     layout->addStretch(1);
 
@@ -270,6 +300,8 @@ void TMainForm::UpdateToolButtons() {
     ToolButton47->setVisible(options & toFont);
     WidthSeparator->setVisible((options & toWidths) && (options & (toFill | toFont)));
     FillSeparator->setVisible((options & toFill) && (options & toFont));
+    for (QToolButton* button : ToolBar3->findChildren<QToolButton*>())
+        button->setVisible(button->defaultAction() && button->defaultAction()->isVisible());
     ImageCover->setCursor(ToolCursor(tool));
 }
 

@@ -169,17 +169,17 @@ class TMainForm : public QMainWindow {
     TImageView* Image;
     TShapeOutline* Shape2;
     TPointerLayer* ImageCover;
-    QLineEdit* Edit2 = nullptr;   // the hidden field that takes the text tool's typing
-    QToolBar* ToolBar2 = nullptr; // the tool palette
-    QToolBar* ToolBar3 = nullptr; // the tool options
+    QLineEdit* Edit2 = nullptr;  // the hidden field that takes the text tool's typing
+    QWidget* ToolBar2 = nullptr; // the tool palette: a grid of tool buttons
+    QWidget* ToolBar3 = nullptr; // the tool options: a column of option buttons
     QActionGroup* ToolGroup = nullptr;
     QAction* ToolButtons[17] = {};   // by tool number (3 to 16)
     QAction* WidthButtons[6] = {};   // ToolButton33..37 by width 1 to 5
     QAction* ToolButton38 = nullptr; // fill off
     QAction* ToolButton39 = nullptr; // fill on
     QAction* ToolButton47 = nullptr; // "Font"
-    QAction* WidthSeparator = nullptr;
-    QAction* FillSeparator = nullptr;
+    QWidget* WidthSeparator = nullptr;
+    QWidget* FillSeparator = nullptr;
     QTimer* Timer1 = nullptr;
     QTreeWidget* TreeView1;
     QPlainTextEdit* Memo1;
