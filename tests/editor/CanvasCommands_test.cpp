@@ -446,6 +446,20 @@ TEST_F(CanvasCommandsTest, UndoWhileTypingTakesTheTextOffAndRedoBringsItBack) {
     EXPECT_EQ(Form->UndoHistory->CanUndo(), tlText);
 }
 
+TEST_F(CanvasCommandsTest, CtrlZInTheTextFieldIsTheWindowsUndo) {
+    Open(60, 30);
+    Activate();
+    ClickTool(tlText);
+    QTest::mouseClick(Form->ImageCover, Qt::LeftButton, {}, QPoint(4, 4));
+    ASSERT_TRUE(Form->Edit2->hasFocus());
+    QTest::keyClicks(Form->Edit2, "Hi");
+    QTest::keyClick(Form->Edit2, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(Form->Canvas->TextActive);
+    EXPECT_EQ(PaintedCount(), 0);
+    QTest::keyClick(Form->Edit2, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_GT(PaintedCount(), 0);
+}
+
 TEST_F(CanvasCommandsTest, RedoWhileTypingDiscardsTheText) {
     Open(60, 30);
     ClickTool(tlBrush);
