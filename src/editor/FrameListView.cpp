@@ -109,6 +109,10 @@ void TFrameListView::SelectRow(int row) {
     setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
 }
 
+void TFrameListView::UpdateRow(int row) {
+    if (QListWidgetItem* row_item = item(row)) viewport()->update(visualItemRect(row_item));
+}
+
 void TFrameListView::mousePressEvent(QMouseEvent* event) {
     emit SelectionChanging();
     QListWidget::mousePressEvent(event);

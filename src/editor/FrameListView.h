@@ -23,6 +23,8 @@ class TFrameListView : public QListWidget {
     int SelectedRowCount() const;
     // Makes row the only selected row and the focused one.
     void SelectRow(int row);
+    // Draws one row again (its frame's thumbnail changed).
+    void UpdateRow(int row);
 
     // The row drawn with the drop marker; -1 for none.
     int DropTargetRow = -1;

@@ -6,6 +6,7 @@
 #include "editor/FrameUnit.h"
 #include "editor/GlobalUnit.h"
 #include "editor/LogicalScreen.h"
+#include "editor/PaletteGrid.h"
 #include "editor/QtBitmap.h"
 #include "editor/ToolIcons.h"
 #include "gifdata/GifData.h"
@@ -108,6 +109,8 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
     CreateActions();
     CreateWidgets();
     FormCreate();
+    WireUpdateActions();
+    UpdateActions();
     // The codec's error report becomes the program's message box.
     SetIOErrorHandler(
         [this](const std::string&) { FDialogs.MessageDlg("Error", "I/O Error", mtError, mbOK); });
@@ -203,8 +206,6 @@ void TMainForm::CreateActions() {
     Image2->addAction(NewImage1);
     Image2->addAction(AddImage1);
     Image2->addAction(Properties1);
-    connect(Image2, &QMenu::aboutToShow, this,
-            [this] { Properties1->setEnabled(CurrentFrame() != nullptr); });
     View1 = menuBar()->addMenu(QStringLiteral("&View"));
     View1->setObjectName(QStringLiteral("View1"));
     View1->addAction(oolBar1);
@@ -214,6 +215,7 @@ void TMainForm::CreateActions() {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(Global1);
     PopupMenu1->addAction(Properties1);
+    CreatePaletteActions();
 }
 
 void TMainForm::CreateWidgets() {
@@ -300,9 +302,7 @@ void TMainForm::CreateWidgets() {
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setMinimumWidth(240);
-    ScrollBox1 = new QWidget(strip);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setMinimumSize(480, 100);
+    CreatePaletteStrip(strip);
     stripLayout->addWidget(Memo1, 1);
     stripLayout->addWidget(ScrollBox1, 2);
     strip->setFixedHeight(120);
@@ -640,9 +640,11 @@ void TMainForm::CurrentFrameChanged() {
         DrawPalette(nullptr);
         ShowFrame(nullptr);
         LastFrameIndex = -1;
+        UpdateActions();
         return;
     }
     const int index = CurrentRow();
+    UpdateActions();
     if (index == LastFrameIndex) return;
     LastFrameIndex = index;
     ClearUndoHistory();
@@ -659,6 +661,7 @@ void TMainForm::SetColorIndices(TGIFImageData* frame) {
     BackIndex = 1;
     BackColor = frame->Color(1);
     DrawPalette(frame);
+    ApplyCanvasColors();
 }
 
 void TMainForm::ShowFrame(TGIFImageData* frame) {
@@ -836,15 +839,13 @@ std::string TMainForm::SettingsFileName() const {
 }
 
 // ---------------------------------------------------------------------------
-// Hooks for the compose canvas, the palette strip and the undo history. They
+// Hooks for the compose canvas and the undo history. They
 // have no work to do until those features exist; the commands above already
 // call them where their work belongs.
 
 void TMainForm::CommitPendingEdit() {}
 
 void TMainForm::CancelPendingEdit() {}
-
-void TMainForm::DrawPalette(TGIFImageData*) {}
 
 void TMainForm::ClearUndoHistory() {}
 

@@ -28,6 +28,7 @@ class TFrameListView;
 class TGIFData;
 class TGIFImageData;
 class TImageView;
+class TPaletteStrip;
 class TShapeOutline;
 
 class TMainForm : public QMainWindow {
@@ -51,6 +52,23 @@ class TMainForm : public QMainWindow {
     void AddImage1Click();
     void Properties1Click();
     void Global1Click();
+    // Color menu and the palette strip (MainPaletteCommands.cpp)
+    void EditCurrentColor1Click();
+    void EditCurrentBackColor1Click();
+    void UseStandardColorsForNouseColors1Click();
+    void MoveLocalColorsToGlobal1Click();
+    void CreateLocalPalette1Click();
+    void MarkUnusedColors1Click();
+    void Image1MouseDown(int x, int y, Qt::MouseButton button);
+    void Image1MouseMove(int x, int y);
+    void Image1DblClick();
+
+    // --- enabling ---
+    // Enables every menu item, tool button and pop-up item from the document and
+    // the current frame; runs after every command and every change of the current frame.
+    void UpdateActions();
+    // The canvas's part of the enabling (zoom, undo and redo, tools); run by UpdateActions.
+    void UpdateCanvasActions();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -84,6 +102,18 @@ class TMainForm : public QMainWindow {
     void CancelPendingEdit();
     // Redraws the palette strip for a frame or none.
     void DrawPalette(TGIFImageData* frame);
+    // The fore and back colours: palette indices of the current frame (nothing happens without one).
+    void SetForeIndex(int index);
+    void SetBackIndex(int index);
+    // The palette entry under grid point (x, y); -1 without a current frame or outside the cells.
+    int PaletteIndexAt(int x, int y) const;
+    // Shows the marker over palette cell index; any other value hides it.
+    void MarkPaletteCell(int index);
+    // The colour chooser from color: true, with the new colour, only when a different colour was confirmed.
+    bool PickColor(TColor& color);
+    // Gives the canvas the fore and back colours: pen and text take ForeColor, the
+    // fill BackColor unless filling is off; an active text preview is drawn again.
+    void ApplyCanvasColors();
     // Undo history: cleared when another frame becomes current, then the frame's state is recorded.
     void ClearUndoHistory();
     void PushUndo(TGIFImageData* frame, int code);
@@ -112,6 +142,9 @@ class TMainForm : public QMainWindow {
     int BackIndex = 1;
     TColor ForeColor = RGB(0, 0, 0);
     TColor BackColor = RGB(255, 255, 255);
+    // The palette cell of the last press on the grid; -1 when the press missed the cells.
+    int PressedCell = -1;
+    bool MarkUnusedColors = true;
     // The canvas image (the current frame as an 8-bit bitmap) and its backup copy.
     std::unique_ptr<TBitmap> CanvasImage;
     std::unique_ptr<TBitmap> CanvasBackup;
@@ -132,13 +165,14 @@ class TMainForm : public QMainWindow {
     QWidget* ImageCover;
     QTreeWidget* TreeView1;
     QPlainTextEdit* Memo1;
-    QWidget* ScrollBox1; // the palette strip
+    TPaletteStrip* ScrollBox1; // the palette strip
     QStatusBar* StatusBar1;
 
     // --- commands as actions ---
     QMenu* File1;
     QMenu* Edit1;
     QMenu* Image2;
+    QMenu* Color1;
     QMenu* View1;
     QMenu* PopupMenu1;
     QAction* New1;
@@ -153,6 +187,12 @@ class TMainForm : public QMainWindow {
     QAction* AddImage1;
     QAction* Properties1;
     QAction* Global1;
+    QAction* EditCurrentColor1;
+    QAction* EditCurrentBackColor1;
+    QAction* UseStandardColorsForNouseColors1;
+    QAction* MoveLocalColorsToGlobal1;
+    QAction* CreateLocalPalette1;
+    QAction* MarkUnusedColors1;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -168,6 +208,14 @@ class TMainForm : public QMainWindow {
     // Runs the save dialog, initialised with FileName; empty when cancelled.
     std::string AskSaveFileName();
     void SetColorIndices(TGIFImageData* frame);
+    void CreatePaletteActions();
+    void CreatePaletteStrip(QWidget* parent);
+    // Every action runs UpdateActions after its handler.
+    void WireUpdateActions();
+    // Re-reads ForeColor and BackColor from the frame's palette.
+    void ReadColors(TGIFImageData* frame);
+    // The shared colour editing of the grid's double click and the two Edit commands.
+    void EditPaletteEntry(int index);
 
     TDialogs& FDialogs;
     std::unique_ptr<TGIFData> GIF;
