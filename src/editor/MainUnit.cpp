@@ -1,7 +1,6 @@
 #include "editor/MainUnit.h"
 
 #include "editor/ComposeWidgets.h"
-#include "editor/FrameImport.h"
 #include "editor/FrameListView.h"
 #include "editor/FrameUnit.h"
 #include "editor/GlobalUnit.h"
@@ -44,12 +43,6 @@ namespace {
 const char* const SettingsName = "Frameloom.ini";
 const char* const OpenFilter = "GIF files|*.gif";
 const char* const SaveFilter = "GIF files (*.gif)|*.gif";
-const char* const ImportFilter =
-    "All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
-    "GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps "
-    "(*.bmp)|*.bmp|"
-    "Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf|PNG Image File "
-    "(*.png)|*.png";
 
 // The window whose message box shows the codec's errors (the newest one).
 TMainForm* IOErrorWindow = nullptr;
@@ -111,10 +104,14 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
     FormCreate();
     WireUpdateActions();
     UpdateActions();
+    InstallIOErrorHandler();
+    IOErrorWindow = this;
+}
+
+void TMainForm::InstallIOErrorHandler() {
     // The codec's error report becomes the program's message box.
     SetIOErrorHandler(
         [this](const std::string&) { FDialogs.MessageDlg("Error", "I/O Error", mtError, mbOK); });
-    IOErrorWindow = this;
 }
 
 TMainForm::~TMainForm() {
@@ -215,6 +212,7 @@ void TMainForm::CreateActions() {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(Global1);
     PopupMenu1->addAction(Properties1);
+    CreateFrameActions();
     CreatePaletteActions();
 }
 
@@ -243,6 +241,7 @@ void TMainForm::CreateWidgets() {
     connect(ListView1, &TFrameListView::SelectionChanging, this, [this] {
         if (!Closing) CommitPendingEdit();
     });
+    ConnectFrameList();
 
     auto* right = new QSplitter(Qt::Vertical, Splitter1);
     right->setObjectName(QStringLiteral("Splitter2"));
@@ -463,24 +462,6 @@ void TMainForm::NewImage1Click() {
         ListView1->SelectRow(ListView1->count() - 1);
         ListView1->scrollToBottom();
     }
-}
-
-void TMainForm::AddImage1Click() {
-    TFileDialogOptions options;
-    options.Filter = ImportFilter;
-    options.MultiSelect = true;
-    options.MustExist = true;
-    const std::vector<std::string> files = FDialogs.OpenDialog(options);
-    if (files.empty()) return;
-    const TImportResult result = ImportFrameFiles(*GIF, files);
-    if (result.FramesAdded > 0) Modified = true;
-    if (result.Stop == isLoadFailed) FDialogs.MessageDlg(result.Message, "Error", mtError, mbOK);
-    FillFrameList();
-    if (ListView1->count() > 0) {
-        ListView1->SelectRow(ListView1->count() - 1);
-        ListView1->scrollToBottom();
-    }
-    UpdateStatusBar();
 }
 
 void TMainForm::Properties1Click() {

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -52,6 +53,20 @@ class TMainForm : public QMainWindow {
     void AddImage1Click();
     void Properties1Click();
     void Global1Click();
+    // Frame menu and the frame list (MainFrameCommands.cpp)
+    void DeleteImage1Click();
+    void RemoveAllFrameTitles1Click();
+    void RemoveUnnecessaryExtensions1Click();
+    void MoveUp1Click();
+    void MoveDown1Click();
+    void CloneFrame1Click();
+    void Merge1Click();
+    // A row dragged within the list was dropped on row target (-1: on no row).
+    void ListView1DragDrop(int target);
+    // Picture files dropped on the window: imported like "Add Frame From File...".
+    void FormDragDrop(const std::vector<std::string>& files);
+    // Steps after the file dialog of "Add Frame From File...": import, report, refresh.
+    void ImportFiles(const std::vector<std::string>& files);
     // Color menu and the palette strip (MainPaletteCommands.cpp)
     void EditCurrentColor1Click();
     void EditCurrentBackColor1Click();
@@ -187,6 +202,13 @@ class TMainForm : public QMainWindow {
     QAction* AddImage1;
     QAction* Properties1;
     QAction* Global1;
+    QAction* DeleteImage1;
+    QAction* RemoveAllFrameTitles1;
+    QAction* RemoveUnnecessaryExtensions1;
+    QAction* MoveUp1;
+    QAction* MoveDown1;
+    QAction* CloneFrame1;
+    QAction* Merge1;
     QAction* EditCurrentColor1;
     QAction* EditCurrentBackColor1;
     QAction* UseStandardColorsForNouseColors1;
@@ -198,6 +220,8 @@ class TMainForm : public QMainWindow {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void FormCreate();
@@ -209,6 +233,12 @@ class TMainForm : public QMainWindow {
     std::string AskSaveFileName();
     void SetColorIndices(TGIFImageData* frame);
     void CreatePaletteActions();
+    void CreateFrameActions();
+    void ConnectFrameList();
+    // The codec's error report as this window's message box.
+    void InstallIOErrorHandler();
+    // Moves the current row's frame to row target and makes it current again.
+    void MoveCurrentFrame(int target);
     void CreatePaletteStrip(QWidget* parent);
     // Every action runs UpdateActions after its handler.
     void WireUpdateActions();

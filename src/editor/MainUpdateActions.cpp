@@ -17,8 +17,11 @@ void TMainForm::UpdateActions() {
     TGIFImageData* frame = CurrentFrame();
     const bool hasFrame = frame != nullptr;
 
-    // Frame menu and the list's pop-up menu.
-    Properties1->setEnabled(hasFrame);
+    // Frame menu, the list's pop-up menu and the tool bar.
+    const int row = CurrentRow();
+    for (QAction* action : {DeleteImage1, Properties1, CloneFrame1, Merge1}) action->setEnabled(hasFrame);
+    MoveUp1->setEnabled(hasFrame && row > 0);
+    MoveDown1->setEnabled(hasFrame && row < ListView1->count() - 1);
 
     // Color menu.
     EditCurrentColor1->setEnabled(hasFrame);
