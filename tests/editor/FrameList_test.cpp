@@ -191,6 +191,32 @@ class FrameListWindow : public TMainFormTest {
     }
 };
 
+TEST_F(FrameListWindow, RowsAreCardsWithIndexBoxSelectionOutlineAndDropLine) {
+    MakeFrames(3);
+    Form->resize(900, 700);
+    Form->show();
+    Form->ListView1->SelectRow(1);
+    Form->ListView1->DropTargetRow = 2;
+    const QImage view = Form->ListView1->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb blue = qRgb(0, 0, 255), box = qRgb(230, 230, 230);
+    auto corner = [&](int row) {
+        return Form->ListView1->visualItemRect(Form->ListView1->item(row)).topLeft();
+    };
+    for (int row = 0; row < 3; ++row) {
+        const QPoint lt = corner(row);
+        const int L = lt.x(), T = lt.y(), R = L + 128, B = T + 100;
+        // The index box on the card, right of the digit.
+        EXPECT_EQ(view.pixel(L + 25, B - 9), box) << row;
+        // Selected row 1: a 3-pixel blue outline inside the card.
+        EXPECT_EQ(view.pixel(L + 40, T + 3) == blue, row == 1) << row;
+        EXPECT_EQ(view.pixel(R - 6, T + 50) == blue, row == 1) << row;
+        EXPECT_EQ(view.pixel(L + 40, B - 7) == blue, row == 1) << row;
+        // Drop target row 2: a blue line along the top.
+        EXPECT_EQ(view.pixel(L + 40, T + 1) == blue, row == 2) << row;
+    }
+    Form->ListView1->DropTargetRow = -1;
+}
+
 TEST_F(FrameListWindow, CommandsCarryTheirCaptionsAndNeedAFrame) {
     EXPECT_EQ(Form->DeleteImage1->text(), "Delete Frame");
     EXPECT_EQ(Form->DeleteImage1->shortcut(), QKeySequence("Ctrl+Del"));
