@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScrollArea>
 
 namespace {
@@ -23,7 +24,15 @@ class TMarkerHider : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave) FForm->MarkPaletteCell(-1);
+        if (event->type() == QEvent::Leave) FForm->MarkPaletteCell(-1);
+        if (event->type() == QEvent::MouseMove) {
+            // Moves over the canvas itself belong to the canvas (the colour picker shows the marker).
+            const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+            const QWidget* canvas = FForm->ImageCover;
+            const auto* viewport = static_cast<QWidget*>(watched);
+            if (!canvas->isVisible() || !canvas->rect().contains(canvas->mapFrom(viewport, at)))
+                FForm->MarkPaletteCell(-1);
+        }
         return QObject::eventFilter(watched, event);
     }
 

@@ -263,10 +263,13 @@ TEST_F(FrameListWindow, DeleteRemovesOnlyTheCurrentFrameAndShowsNone) {
     EXPECT_EQ(Form->StatusPanelText(2), "Frames: 3");
     EXPECT_FALSE(Form->DeleteImage1->isEnabled());
 
-    // The Delete key on the list does the same.
+    // The Delete key on the list does the same, and so does the list's pop-up menu.
     Form->ListView1->SelectRow(0);
     QTest::keyClick(Form->ListView1, Qt::Key_Delete);
     EXPECT_EQ(Order(), (std::vector<int>{2, 3}));
+    Form->ListView1->SelectRow(1);
+    ClickMenuItem(Form->PopupMenu1, Form->DeleteImage1);
+    EXPECT_EQ(Order(), (std::vector<int>{2}));
 }
 
 TEST_F(FrameListWindow, DeletingTheWidestFrameShrinksTheScreen) {
@@ -446,6 +449,16 @@ std::string WriteFiveFrameGif(const std::string& path) {
 TEST_F(FrameListWindow, ASingleWhitePictureBecomesTheMiddleOfItsBin) {
     Dialogs.OpenAnswers = {{WritePng(PathOf("white.png"), 6, 4, Qt::white)}};
     ClickMenuItem(Form->Image2, Form->AddImage1);
+    ASSERT_EQ(Dialogs.OpenRequests.size(), 1u);
+    EXPECT_EQ(
+        Dialogs.OpenRequests[0].Filter,
+        "All "
+        "(*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
+        "GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|"
+        "Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|"
+        "Metafiles (*.wmf)|*.wmf|PNG Image File (*.png)|*.png");
+    EXPECT_TRUE(Dialogs.OpenRequests[0].MultiSelect);
+    EXPECT_TRUE(Dialogs.OpenRequests[0].MustExist);
     ASSERT_EQ(Form->Document().Frames.size(), 1u);
     const TGIFImageData& frame = *Form->Document().Frames[0];
     EXPECT_EQ(frame.Width, 6);

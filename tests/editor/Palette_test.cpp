@@ -11,7 +11,9 @@
 #include "gifdata/GifData.h"
 
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTest>
 
@@ -450,6 +452,13 @@ TEST_F(PaletteWindow, TheMarkerShowsOverACellAndHides) {
     Form->MarkPaletteCell(0);
     QTest::mouseMove(GridWidget(), CellCentre(2));
     Form->Image1MouseMove(2, 2);
+    EXPECT_FALSE(marker->isVisible());
+    // A move over the empty canvas area hides it too.
+    Form->MarkPaletteCell(4);
+    QWidget* area = Form->ScrollBox3->viewport();
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), area->mapToGlobal(QPointF(3, 3)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(area, &move);
     EXPECT_FALSE(marker->isVisible());
 }
 
