@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScrollArea>
 
 namespace {
@@ -28,9 +29,10 @@ class TMarkerHider : public QObject {
         if (event->type() == QEvent::MouseMove) {
             // Moves over the canvas itself belong to the canvas (the colour picker shows the marker).
             const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-            const QWidget* canvas = FForm->ImageCover;
+            if (!FCanvas) FCanvas = FForm->findChild<QWidget*>(QStringLiteral("ImageCover"));
             const auto* viewport = static_cast<QWidget*>(watched);
-            if (!canvas->isVisible() || !canvas->rect().contains(canvas->mapFrom(viewport, at)))
+            if (!FCanvas || !FCanvas->isVisible() ||
+                !FCanvas->rect().contains(FCanvas->mapFrom(viewport, at)))
                 FForm->MarkPaletteCell(-1);
         }
         return QObject::eventFilter(watched, event);
@@ -38,6 +40,7 @@ class TMarkerHider : public QObject {
 
   private:
     TMainForm* FForm;
+    QPointer<QWidget> FCanvas; // the canvas's pointer layer
 };
 
 TColor ButtonFace(const QWidget& widget) {

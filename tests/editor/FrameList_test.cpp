@@ -384,7 +384,7 @@ TEST_F(FrameListWindow, MergeOfRowsTwoAndFiveDrawsFiveOverTwo) {
     EXPECT_EQ(gif.Frames.size(), 6u);
     EXPECT_EQ(Form->LastFrameIndex, 2);
     EXPECT_TRUE(Form->Modified);
-    EXPECT_EQ(Form->CanvasImage->Index(3, 3), 15); // the canvas shows the merged frame
+    EXPECT_EQ(Form->Image->Picture().pixel(3, 3) & 0xFFFFFF, QColor(15, 240, 40).rgb() & 0xFFFFFF); // shown
 }
 
 TEST_F(FrameListWindow, MergeWithOneRowExplainsHowToSelectMore) {
