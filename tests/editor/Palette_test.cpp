@@ -18,6 +18,8 @@
 #include <QSpinBox>
 #include <QTest>
 
+#include "support/ShellRun.h"
+
 namespace {
 
 const QColor Face(212, 208, 200);
@@ -415,6 +417,11 @@ TEST_F(PaletteWindow, ReplacingWithoutAGlobalTableSavesTheFramesColours) {
     EXPECT_EQ(read.Color(read.Pixels[0]), RGB(11, 12, 13));
     EXPECT_EQ(read.Color(read.Pixels[1]), RGB(51, 52, 53));
     EXPECT_EQ(read.Color(read.Pixels[2]), RGB(91, 92, 93));
+    // ImageMagick reads the same three colours.
+    const TShellRun magick = RunShell("convert '" + PathOf("saved.gif") + "' -depth 8 txt:-");
+    ASSERT_EQ(magick.Status, 0) << magick.Output;
+    for (const char* colour : {"(11,12,13)", "(51,52,53)", "(91,92,93)"})
+        EXPECT_NE(magick.Output.find(colour), std::string::npos) << colour << "\n" << magick.Output;
 }
 
 TEST_F(PaletteWindow, ColorMenuNeedsAFrame) {
