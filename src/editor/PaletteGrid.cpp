@@ -153,9 +153,9 @@ void TPaletteGrid::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TPaletteGrid::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The second press of a double click is a press as well.
+    // The second press of a double click is a press as well; only the left button edits.
     mousePressEvent(event);
-    emit DoubleClicked();
+    if (event->button() == Qt::LeftButton) emit DoubleClicked();
 }
 
 void TPaletteGrid::changeEvent(QEvent* event) {

@@ -293,6 +293,10 @@ TEST_F(PaletteWindow, APressBelowTheLastRowMissesAndADoubleClickThenAsksNothing)
 TEST_F(PaletteWindow, ADoubleClickEditsTheEntryAndEveryGlobalFrameFollows) {
     Open();
     Form->show();
+    // A right double click only picks the back colour.
+    QTest::mouseDClick(GridWidget(), Qt::RightButton, {}, CellCentre(2));
+    EXPECT_EQ(Form->BackIndex, 2);
+    EXPECT_EQ(Dialogs.QuestionCount(), 0u);
     Dialogs.ColorAnswers = {RGB(200, 100, 50)};
     QTest::mouseDClick(GridWidget(), Qt::LeftButton, {}, CellCentre(0));
     EXPECT_TRUE(Dialogs.ColorAnswers.empty());
