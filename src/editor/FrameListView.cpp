@@ -3,15 +3,22 @@
 #include "editor/QtBitmap.h"
 #include "gifdata/GifData.h"
 
+#include <QDrag>
+#include <QDragEnterEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QUrl>
 
 #include <algorithm>
 
 namespace {
 
 constexpr int FrameRole = Qt::UserRole + 1;
+// A drag of rows names the list it started in.
+const char* const RowDragFormat = "application/x-frameloom-frame-rows";
 
 // Draws a row as its thumbnail card: the index in a light box at the card's
 // lower left, a blue frame around selected rows, a blue bar over the drop target.
@@ -80,7 +87,14 @@ TFrameListView::TFrameListView(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
     setItemDelegate(new TFrameRowDelegate(this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalScrollBar()->setSingleStep(ThumbnailHeight / 4);
     setMinimumWidth(ThumbnailWidth + 24);
+    setAccessibleName(QStringLiteral("Frames"));
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
 }
 
 void TFrameListView::AddFrameRow(TGIFImageData* frame) {
@@ -109,12 +123,113 @@ void TFrameListView::SelectRow(int row) {
     setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
 }
 
+void TFrameListView::UpdateRow(int row) {
+    if (QListWidgetItem* row_item = item(row)) viewport()->update(visualItemRect(row_item));
+}
+
 void TFrameListView::mousePressEvent(QMouseEvent* event) {
     emit SelectionChanging();
     QListWidget::mousePressEvent(event);
 }
 
 void TFrameListView::keyPressEvent(QKeyEvent* event) {
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    if (event->key() == Qt::Key_Delete && !ctrl) {
+        emit DeletePressed();
+        return;
+    }
+    if (ctrl && event->key() == Qt::Key_Up) {
+        emit MoveUpPressed();
+        return;
+    }
+    if (ctrl && event->key() == Qt::Key_Down) {
+        emit MoveDownPressed();
+        return;
+    }
     emit SelectionChanging();
     QListWidget::keyPressEvent(event);
+}
+
+QMimeData* TFrameListView::RowDragData() const {
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(RowDragFormat), QByteArray::number(reinterpret_cast<quintptr>(this)));
+    return data;
+}
+
+bool TFrameListView::IsOwnDrag(const QMimeData* data) const {
+    return data && data->data(QString::fromLatin1(RowDragFormat)) ==
+                       QByteArray::number(reinterpret_cast<quintptr>(this));
+}
+
+void TFrameListView::startDrag(Qt::DropActions) {
+    // The drop moves the frame itself; the view must not remove the dragged rows afterwards.
+    auto* drag = new QDrag(this);
+    drag->setMimeData(RowDragData());
+    if (const QListWidgetItem* current = currentItem())
+        drag->setPixmap(viewport()->grab(visualItemRect(current)).scaledToWidth(64));
+    drag->exec(Qt::MoveAction);
+    SetDropTarget(-1);
+}
+
+void TFrameListView::SetDropTarget(int row) {
+    if (row == DropTargetRow) return;
+    DropTargetRow = row;
+    viewport()->update();
+}
+
+void TFrameListView::dragEnterEvent(QDragEnterEvent* event) {
+    if (IsOwnDrag(event->mimeData())) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else if (!DroppedFiles(event->mimeData()).isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TFrameListView::dragMoveEvent(QDragMoveEvent* event) {
+    if (IsOwnDrag(event->mimeData())) {
+        SetDropTarget(indexAt(event->position().toPoint()).row());
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else if (!DroppedFiles(event->mimeData()).isEmpty()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TFrameListView::dragLeaveEvent(QDragLeaveEvent* event) {
+    SetDropTarget(-1);
+    event->accept();
+}
+
+void TFrameListView::dropEvent(QDropEvent* event) {
+    if (IsOwnDrag(event->mimeData())) {
+        const int target = indexAt(event->position().toPoint()).row();
+        SetDropTarget(-1);
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        emit RowDropped(target);
+        return;
+    }
+    const QStringList files = DroppedFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit FilesDropped(files);
+}
+
+QStringList DroppedFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
 }

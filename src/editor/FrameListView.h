@@ -1,9 +1,11 @@
 #pragma once
 // The frame list: one row per frame of the document, drawn as the frame's
 // thumbnail card with its index; several rows can be selected, and the first
-// selected row is the current frame.
+// selected row is the current frame. Rows are dragged within the list (a drop
+// line marks the target row); picture files can be dropped on it from outside.
 
 #include <QListWidget>
+#include <QStringList>
 
 class TGIFImageData;
 
@@ -23,6 +25,12 @@ class TFrameListView : public QListWidget {
     int SelectedRowCount() const;
     // Makes row the only selected row and the focused one.
     void SelectRow(int row);
+    // Draws one row again (its frame's thumbnail changed).
+    void UpdateRow(int row);
+
+    // The data of a drag of this list's rows; only drags carrying it are accepted as row moves.
+    QMimeData* RowDragData() const;
+    bool IsOwnDrag(const QMimeData* data) const;
 
     // The row drawn with the drop marker; -1 for none.
     int DropTargetRow = -1;
@@ -30,8 +38,27 @@ class TFrameListView : public QListWidget {
   signals:
     // The selection is about to change through the mouse or the keyboard.
     void SelectionChanging();
+    // A drag of this list's rows ended on row target (-1: on no row).
+    void RowDropped(int target);
+    // Files were dropped on the list from outside.
+    void FilesDropped(const QStringList& paths);
+    // Delete, Ctrl+Up and Ctrl+Down on the list.
+    void DeletePressed();
+    void MoveUpPressed();
+    void MoveDownPressed();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void SetDropTarget(int row);
 };
+
+// The local files named by dropped data (file URLs), in order.
+QStringList DroppedFiles(const QMimeData* data);

@@ -3,11 +3,11 @@
 #include "editor/CanvasIcons.h"
 #include "editor/ComposeCanvas.h"
 #include "editor/ComposeWidgets.h"
-#include "editor/FrameImport.h"
 #include "editor/FrameListView.h"
 #include "editor/FrameUnit.h"
 #include "editor/GlobalUnit.h"
 #include "editor/LogicalScreen.h"
+#include "editor/PaletteGrid.h"
 #include "editor/QtBitmap.h"
 #include "editor/ToolIcons.h"
 #include "editor/UndoHistory.h"
@@ -46,12 +46,6 @@ namespace {
 const char* const SettingsName = "Frameloom.ini";
 const char* const OpenFilter = "GIF files|*.gif";
 const char* const SaveFilter = "GIF files (*.gif)|*.gif";
-const char* const ImportFilter =
-    "All (*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png)|*.gif;*.jpg;*.jpeg;*.bmp;*.ico;*.emf;*.wmf;*.png|"
-    "GIF Image (*.gif)|*.gif|JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps "
-    "(*.bmp)|*.bmp|"
-    "Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf|PNG Image File "
-    "(*.png)|*.png";
 
 // The window whose message box shows the codec's errors (the newest one).
 TMainForm* IOErrorWindow = nullptr;
@@ -114,10 +108,16 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
     CreateActions();
     CreateWidgets();
     FormCreate();
+    WireUpdateActions();
+    UpdateActions();
+    InstallIOErrorHandler();
+    IOErrorWindow = this;
+}
+
+void TMainForm::InstallIOErrorHandler() {
     // The codec's error report becomes the program's message box.
     SetIOErrorHandler(
         [this](const std::string&) { FDialogs.MessageDlg("Error", "I/O Error", mtError, mbOK); });
-    IOErrorWindow = this;
 }
 
 TMainForm::~TMainForm() {
@@ -215,8 +215,6 @@ void TMainForm::CreateActions() {
     Image2->addAction(NewImage1);
     Image2->addAction(AddImage1);
     Image2->addAction(Properties1);
-    connect(Image2, &QMenu::aboutToShow, this,
-            [this] { Properties1->setEnabled(CurrentFrame() != nullptr); });
     View1 = menuBar()->addMenu(QStringLiteral("&View"));
     View1->setObjectName(QStringLiteral("View1"));
     View1->addAction(oolBar1);
@@ -230,6 +228,8 @@ void TMainForm::CreateActions() {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addAction(Global1);
     PopupMenu1->addAction(Properties1);
+    CreateFrameActions();
+    CreatePaletteActions();
 }
 
 void TMainForm::CreateWidgets() {
@@ -264,6 +264,7 @@ void TMainForm::CreateWidgets() {
     connect(ListView1, &TFrameListView::SelectionChanging, this, [this] {
         if (!Closing) CommitPendingEdit();
     });
+    ConnectFrameList();
 
     auto* right = new QSplitter(Qt::Vertical, Splitter1);
     right->setObjectName(QStringLiteral("Splitter2"));
@@ -326,9 +327,7 @@ void TMainForm::CreateWidgets() {
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setMinimumWidth(240);
-    ScrollBox1 = new QWidget(strip);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setMinimumSize(480, 100);
+    CreatePaletteStrip(strip);
     stripLayout->addWidget(Memo1, 1);
     stripLayout->addWidget(ScrollBox1, 2);
     strip->setFixedHeight(120);
@@ -496,24 +495,6 @@ void TMainForm::NewImage1Click() {
     }
 }
 
-void TMainForm::AddImage1Click() {
-    TFileDialogOptions options;
-    options.Filter = ImportFilter;
-    options.MultiSelect = true;
-    options.MustExist = true;
-    const std::vector<std::string> files = FDialogs.OpenDialog(options);
-    if (files.empty()) return;
-    const TImportResult result = ImportFrameFiles(*GIF, files);
-    if (result.FramesAdded > 0) Modified = true;
-    if (result.Stop == isLoadFailed) FDialogs.MessageDlg(result.Message, "Error", mtError, mbOK);
-    FillFrameList();
-    if (ListView1->count() > 0) {
-        ListView1->SelectRow(ListView1->count() - 1);
-        ListView1->scrollToBottom();
-    }
-    UpdateStatusBar();
-}
-
 void TMainForm::Properties1Click() {
     TGIFImageData* frame = CurrentFrame();
     if (!frame) return;
@@ -673,10 +654,11 @@ void TMainForm::CurrentFrameChanged() {
         LastFrameIndex = -1;
         // The history belonged to a frame that is no longer current.
         UndoHistory->ClearUndo();
-        UpdateCanvasActions();
+        UpdateActions();
         return;
     }
     const int index = CurrentRow();
+    UpdateActions();
     if (index == LastFrameIndex) return;
     LastFrameIndex = index;
     UndoHistory->ClearUndo();
@@ -875,8 +857,3 @@ std::string TMainForm::SettingsFileName() const {
     return SettingsFilePath(ProgramDir, SettingsName);
 }
 
-// ---------------------------------------------------------------------------
-// Hook for the palette strip. It has no work to do until that feature exists;
-// the commands above already call it where its work belongs.
-
-void TMainForm::DrawPalette(TGIFImageData*) {}

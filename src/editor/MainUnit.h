@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QActionGroup;
@@ -34,6 +35,7 @@ class TComposeCanvas;
 class TComposeHost;
 class TImageView;
 class TPointerLayer;
+class TPaletteStrip;
 class TShapeOutline;
 class TUndoHistory;
 
@@ -71,6 +73,35 @@ class TMainForm : public QMainWindow {
     void ToolButton38Click();
     void ToolButton39Click();
     void ToolButton47Click();
+    // Frame menu and the frame list (MainFrameCommands.cpp)
+    void DeleteImage1Click();
+    void RemoveAllFrameTitles1Click();
+    void RemoveUnnecessaryExtensions1Click();
+    void MoveUp1Click();
+    void MoveDown1Click();
+    void CloneFrame1Click();
+    void Merge1Click();
+    // A row dragged within the list was dropped on row target (-1: on no row).
+    void ListView1DragDrop(int target);
+    // Picture files dropped on the window: imported like "Add Frame From File...".
+    void FormDragDrop(const std::vector<std::string>& files);
+    // Steps after the file dialog of "Add Frame From File...": import, report, refresh.
+    void ImportFiles(const std::vector<std::string>& files);
+    // Color menu and the palette strip (MainPaletteCommands.cpp)
+    void EditCurrentColor1Click();
+    void EditCurrentBackColor1Click();
+    void UseStandardColorsForNouseColors1Click();
+    void MoveLocalColorsToGlobal1Click();
+    void CreateLocalPalette1Click();
+    void MarkUnusedColors1Click();
+    void Image1MouseDown(int x, int y, Qt::MouseButton button);
+    void Image1MouseMove(int x, int y);
+    void Image1DblClick();
+
+    // --- enabling ---
+    // Enables every menu item, tool button and pop-up item from the document and
+    // the current frame; runs after every command and every change of the current frame.
+    void UpdateActions();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -107,7 +138,7 @@ class TMainForm : public QMainWindow {
     // Pen and text colour from the fore colour, fill from the back colour (while
     // the fill is on); redraws a text preview.
     void ApplyCanvasColors();
-    // Enabling and pressed states of the canvas's commands and buttons.
+    // Enabling and pressed states of the canvas's commands and buttons; run by UpdateActions.
     void UpdateCanvasActions();
     // Canvas pointer events, in pixels of the pointer layer.
     void ImageCoverMouseDown(Qt::MouseButton button, QPoint at, Qt::KeyboardModifiers modifiers = {});
@@ -121,11 +152,15 @@ class TMainForm : public QMainWindow {
     // --- palette strip ---
     // Redraws the palette strip for a frame or none.
     void DrawPalette(TGIFImageData* frame);
-    // The marker over a palette cell; -1 hides it.
-    void MarkPaletteCell(int index);
-    // Fore and back colours from a palette index of the current frame.
+    // The fore and back colours: palette indices of the current frame (nothing happens without one).
     void SetForeIndex(int index);
     void SetBackIndex(int index);
+    // The palette entry under grid point (x, y); -1 without a current frame or outside the cells.
+    int PaletteIndexAt(int x, int y) const;
+    // Shows the marker over palette cell index; any other value hides it.
+    void MarkPaletteCell(int index);
+    // The colour chooser from color: true, with the new colour, only when a different colour was confirmed.
+    bool PickColor(TColor& color);
 
     // --- queries ---
     TGIFData& Document() { return *GIF; }
@@ -154,6 +189,9 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<TUndoHistory> UndoHistory;
     // The canvas: the current frame's pixels, zoom, tools (CanvasImage, Zoom, CurrentTool, ...).
     std::unique_ptr<TComposeCanvas> Canvas;
+    // The palette cell of the last press on the grid; -1 when the press missed the cells.
+    int PressedCell = -1;
+    bool MarkUnusedColors = true;
 
     // --- widgets (object names as the program's documentation names them) ---
     QToolBar* ToolBar1;
@@ -183,13 +221,14 @@ class TMainForm : public QMainWindow {
     QTimer* Timer1 = nullptr;
     QTreeWidget* TreeView1;
     QPlainTextEdit* Memo1;
-    QWidget* ScrollBox1; // the palette strip
+    TPaletteStrip* ScrollBox1; // the palette strip
     QStatusBar* StatusBar1;
 
     // --- commands as actions ---
     QMenu* File1;
     QMenu* Edit1;
     QMenu* Image2;
+    QMenu* Color1;
     QMenu* View1;
     QMenu* PopupMenu1;
     QAction* New1;
@@ -209,11 +248,26 @@ class TMainForm : public QMainWindow {
     QAction* ZoomIn1 = nullptr;
     QAction* ZoomOut1 = nullptr;
     QAction* ActualSize1 = nullptr;
+    QAction* DeleteImage1;
+    QAction* RemoveAllFrameTitles1;
+    QAction* RemoveUnnecessaryExtensions1;
+    QAction* MoveUp1;
+    QAction* MoveDown1;
+    QAction* CloneFrame1;
+    QAction* Merge1;
+    QAction* EditCurrentColor1;
+    QAction* EditCurrentBackColor1;
+    QAction* UseStandardColorsForNouseColors1;
+    QAction* MoveLocalColorsToGlobal1;
+    QAction* CreateLocalPalette1;
+    QAction* MarkUnusedColors1;
 
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void FormCreate();
@@ -232,6 +286,20 @@ class TMainForm : public QMainWindow {
     friend class TMainCanvasHost;
     static std::unique_ptr<TComposeHost> MakeCanvasHost(TMainForm& form);
     std::unique_ptr<TComposeHost> FCanvasHost;
+    void CreatePaletteActions();
+    void CreateFrameActions();
+    void ConnectFrameList();
+    // The codec's error report as this window's message box.
+    void InstallIOErrorHandler();
+    // Moves the current row's frame to row target and makes it current again.
+    void MoveCurrentFrame(int target);
+    void CreatePaletteStrip(QWidget* parent);
+    // Every action runs UpdateActions after its handler.
+    void WireUpdateActions();
+    // Re-reads ForeColor and BackColor from the frame's palette.
+    void ReadColors(TGIFImageData* frame);
+    // The shared colour editing of the grid's double click and the two Edit commands.
+    void EditPaletteEntry(int index);
 
     TDialogs& FDialogs;
     std::unique_ptr<TGIFData> GIF;
