@@ -278,6 +278,7 @@ void TMainForm::CreateWidgets() {
     PreviewPage = new QWidget;
     PreviewPage->setObjectName(QStringLiteral("PreviewPage"));
     PageControl2->addTab(PreviewPage, QStringLiteral("Preview"));
+    CreatePreviewActions();
 
     GlobalInfoPage = new QWidget;
     GlobalInfoPage->setObjectName(QStringLiteral("GlobalInfoPage"));
@@ -576,6 +577,7 @@ bool TMainForm::LoadFile(const std::string& path) {
         Zoom = 1;
         if (ListView1->count() > 0) ListView1->SelectRow(0);
         if (PageControl2->currentWidget() == GlobalInfoPage) BuildInfoTree();
+        RefreshPreviewPage();
         Modified = false;
     } else {
         loaded.reset();
@@ -634,6 +636,7 @@ void TMainForm::ListView1Change() {
 
 void TMainForm::CurrentFrameChanged() {
     if (Closing) return;
+    UpdatePreviewActions();
     TGIFImageData* frame = CurrentFrame();
     if (!frame) {
         ShowFrameInfo(nullptr);
@@ -824,6 +827,8 @@ void TMainForm::BuildInfoTree() {
 }
 
 void TMainForm::PageControl2Change() {
+    CommitPendingEdit();
+    RefreshPreviewPage();
     if (PageControl2->currentWidget() == GlobalInfoPage) BuildInfoTree();
 }
 
