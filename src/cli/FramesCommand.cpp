@@ -53,6 +53,7 @@ int RunFrames(const std::vector<std::string>& args) {
         reported = true;
     });
     auto document = std::make_unique<TGIFData>();
+    document->ThumbnailTemplate.reset(); // no thumbnails are shown here: skip drawing them
     const bool loaded = document->LoadFromFile(files[0]);
     SetIOErrorHandler(nullptr);
     if (!loaded) {

@@ -23,6 +23,7 @@ std::unique_ptr<TGIFData> DecodeSavedCopy(TGIFData& document) {
     if (!document.SaveToStream(stream)) return nullptr;
     stream.Seek(0);
     auto copy = std::make_unique<TGIFData>();
+    copy->ThumbnailTemplate.reset(); // the player never shows thumbnails: skip drawing them
     if (!copy->LoadFromStream(stream)) return nullptr;
     return copy;
 }
