@@ -102,7 +102,7 @@ void TPreviewArea::Stop() {
 
 void TPreviewArea::TimerTick() {
     if (!FPlayer) return;
-    if (FPlayer->Step()) FPicture->update();
+    FPlayer->Step([this] { FPicture->repaint(); });
     Schedule();
 }
 

@@ -47,11 +47,12 @@ TPreviewPlayer::TPreviewPlayer(std::unique_ptr<TGIFData> animation, TColor backg
 
 TPreviewPlayer::~TPreviewPlayer() = default;
 
-bool TPreviewPlayer::Step() {
+bool TPreviewPlayer::Step(const std::function<void()>& show) {
     if (FFinished) return false;
     const std::int64_t wokeAt = FClock ? FClock() : 0;
     if (FShown >= 0 && wokeAt < FNextDue) return false;
     if (!Advance()) return false;
+    if (show) show();
     if (!FFinished) {
         const std::int64_t shownAt = FClock ? FClock() : wokeAt;
         FNextDue =

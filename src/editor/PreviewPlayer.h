@@ -57,9 +57,10 @@ class TPreviewPlayer {
     static bool ScreenFits(int screenWidth, int screenHeight);
 
     // Draws the first frame at once; later, when the clock has reached
-    // NextDue(), disposes of the shown frame and draws the next one. True
-    // when the composition changed.
-    bool Step();
+    // NextDue(), disposes of the shown frame and draws the next one, then
+    // calls show (which puts the composition on screen; its time counts as
+    // drawing time). True when the composition changed.
+    bool Step(const std::function<void()>& show = {});
     // The clock reading at which Step() draws again; -1 once playback ended.
     std::int64_t NextDue() const { return Finished() ? -1 : FNextDue; }
 

@@ -94,6 +94,21 @@ TEST(PreviewTiming, FramesWithDelaysOneZeroAndTwoHundredFiftyStay36And120And3000
     EXPECT_EQ(player.NextDue(), 3192);
 }
 
+TEST(PreviewTiming, ShowingCountsAsDrawingTime) {
+    auto doc = Animation(2, 2, 2);
+    SetDelays(*doc, {1, 1});
+    TFakeClock clock;
+    clock.Now = 100;
+    TPreviewPlayer player(std::move(doc), Sky, std::ref(clock));
+    int shown = 0;
+    ASSERT_TRUE(player.Step([&] {
+        ++shown;
+        clock.Now += 30; // putting the picture on screen took 30 ms
+    }));
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(player.NextDue(), 130 + 36 - 15);
+}
+
 TEST(PreviewTiming, DrawingTimeIsMeasuredFromWakingToShowing) {
     auto doc = Animation(2, 2, 2);
     SetDelays(*doc, {1, 1});
