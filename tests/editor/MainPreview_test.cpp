@@ -155,6 +155,20 @@ TEST_F(MainPreviewTest, AnEmptyDocumentShowsOnlyThePreviewBackground) {
         for (int x = 0; x < 6; ++x) ASSERT_EQ(shown.pixel(x, y), qRgb(166, 202, 240));
 }
 
+TEST_F(MainPreviewTest, ALogicalScreenTooLargeToComposeShowsANoteInstead) {
+    TBytes b = GifHeader(5000, 5000, {{1, 2, 3}, {4, 5, 6}});
+    AppendZeroImage(b, 4998, 4998);
+    AppendTrailer(b);
+    WriteFileBytes(PathOf("huge.gif"), b);
+    ASSERT_TRUE(Form->LoadFile(PathOf("huge.gif")));
+    ClickTab(1);
+    EXPECT_EQ(Form->PreviewArea->Player(), nullptr);
+    EXPECT_EQ(Form->PreviewArea->Note(), "The animation is too large to preview (5000 x 5000 pixels).");
+    EXPECT_TRUE(Shown().isNull());
+    ClickTab(0);
+    EXPECT_TRUE(Form->PreviewArea->Note().isEmpty());
+}
+
 TEST_F(MainPreviewTest, OpeningAFileWhileThePreviewShowsPlaysTheNewFile) {
     TBytes b = GifHeader(6, 5, {{1, 2, 3}, {4, 5, 6}});
     AppendTrailer(b);
