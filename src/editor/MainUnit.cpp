@@ -305,6 +305,7 @@ void TMainForm::CreateWidgets() {
     PreviewPage = new QWidget;
     PreviewPage->setObjectName(QStringLiteral("PreviewPage"));
     PageControl2->addTab(PreviewPage, QStringLiteral("Preview"));
+    CreatePreviewActions();
 
     GlobalInfoPage = new QWidget;
     GlobalInfoPage->setObjectName(QStringLiteral("GlobalInfoPage"));
@@ -588,6 +589,7 @@ bool TMainForm::LoadFile(const std::string& path) {
         Canvas->Zoom = 1;
         if (ListView1->count() > 0) ListView1->SelectRow(0);
         if (PageControl2->currentWidget() == GlobalInfoPage) BuildInfoTree();
+        RefreshPreviewPage();
         Modified = false;
     } else {
         loaded.reset();
@@ -846,6 +848,8 @@ void TMainForm::BuildInfoTree() {
 }
 
 void TMainForm::PageControl2Change() {
+    CommitPendingEdit();
+    RefreshPreviewPage();
     if (PageControl2->currentWidget() == GlobalInfoPage) BuildInfoTree();
 }
 

@@ -7,6 +7,7 @@
 // without a visible window; questions and dialogs go through TDialogs, so a
 // test can run a command and check the document, the window and what was asked.
 
+#include "editor/PreviewPlayer.h"
 #include "gifdata/DefaultPalette.h"
 #include "platform/Bitmap.h"
 
@@ -36,6 +37,7 @@ class TComposeHost;
 class TImageView;
 class TPointerLayer;
 class TPaletteStrip;
+class TPreviewArea;
 class TShapeOutline;
 class TUndoHistory;
 
@@ -102,6 +104,23 @@ class TMainForm : public QMainWindow {
     // Enables every menu item, tool button and pop-up item from the document and
     // the current frame; runs after every command and every change of the current frame.
     void UpdateActions();
+
+    // --- preview and frame export (MainPreviewCommands.cpp) ---
+    void ExportImage1Click();
+    void ExportAllImages1Click();
+    // "Preview Background Color..." and the preview's "Change Background Color...".
+    void PreviewBackgroundColor1Click();
+    // Plays a fresh copy of the document when the Preview page is active; discards the player otherwise.
+    void RefreshPreviewPage();
+    // Enabling of the preview and export commands; runs after the current frame changes.
+    void UpdatePreviewActions();
+    TColor PreviewBackground = DefaultPreviewBackground;
+    TPreviewArea* PreviewArea = nullptr;
+    QMenu* PopupMenu2 = nullptr; // the preview picture's context menu
+    QAction* ExportImage1 = nullptr;
+    QAction* ExportAllImages1 = nullptr;
+    QAction* PreviewBackgroundColor1 = nullptr;
+    QAction* ChangeBackgroundColor1 = nullptr;
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -273,6 +292,7 @@ class TMainForm : public QMainWindow {
     void FormCreate();
     void CreateActions();
     void CreateWidgets();
+    void CreatePreviewActions(); // MainPreviewCommands.cpp
     void ListView1Change();
     void PageControl2Change();
     // Runs the save dialog, initialised with FileName; empty when cancelled.

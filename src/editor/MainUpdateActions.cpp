@@ -31,4 +31,5 @@ void TMainForm::UpdateActions() {
     CreateLocalPalette1->setEnabled(hasFrame && !frame->HasLocalTable());
 
     UpdateCanvasActions();
+    UpdatePreviewActions();
 }

@@ -1,7 +1,8 @@
 #include "platform/BmpFile.h"
 
+#include "platform/FileBytes.h"
+
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -18,7 +19,7 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 
 } // namespace
 
-bool SaveBitmapFile(const TBitmap& bitmap, const std::string& path, std::string& error) {
+bool EncodeBitmapFile(const TBitmap& bitmap, std::vector<std::uint8_t>& bytes, std::string& error) {
     if (bitmap.Empty()) {
         error = "The bitmap is empty.";
         return false;
@@ -59,15 +60,11 @@ bool SaveBitmapFile(const TBitmap& bitmap, const std::string& path, std::string&
         head.push_back(0);
     }
 
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = "The file cannot be created.";
-        return false;
-    }
-    bool ok = std::fwrite(head.data(), 1, head.size(), file) == head.size();
+    std::vector<std::uint8_t> out = std::move(head);
+    out.reserve(std::size_t(fileSize));
     std::vector<std::uint8_t> row(stride, 0);
     const int bpp = bitmap.BytesPerPixel();
-    for (int y = bitmap.Height() - 1; ok && y >= 0; --y) {
+    for (int y = bitmap.Height() - 1; y >= 0; --y) {
         const std::uint8_t* in = bitmap.ScanLine(y);
         if (indexed) {
             std::copy(in, in + bitmap.Width(), row.begin());
@@ -78,12 +75,13 @@ bool SaveBitmapFile(const TBitmap& bitmap, const std::string& path, std::string&
                 row[std::size_t(x) * 3 + 2] = in[std::size_t(x) * bpp + 2];
             }
         }
-        ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
+        out.insert(out.end(), row.begin(), row.end());
     }
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok) {
-        std::remove(path.c_str());
-        error = "The file cannot be written.";
-    }
-    return ok;
+    bytes = std::move(out);
+    return true;
+}
+
+bool SaveBitmapFile(const TBitmap& bitmap, const std::string& path, std::string& error) {
+    std::vector<std::uint8_t> bytes;
+    return EncodeBitmapFile(bitmap, bytes, error) && WriteFileBytes(path, bytes, error);
 }

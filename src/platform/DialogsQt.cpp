@@ -48,6 +48,18 @@ QString QtNameFilters(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+QString SuffixOfNameFilter(const QString& nameFilter) {
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = nameFilter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open) return {};
+    const QStringList patterns =
+        nameFilter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (patterns.size() != 1 || !patterns[0].startsWith(QStringLiteral("*."))) return {};
+    const QString suffix = patterns[0].mid(2);
+    if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?'))) return {};
+    return suffix;
+}
+
 TModalResult TQtDialogs::MessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type,
                                     unsigned buttons) {
     QMessageBox box(IconFor(type), ToQ(caption), ToQ(text), QMessageBox::NoButton, FParent);
@@ -89,6 +101,13 @@ std::string TQtDialogs::RunSaveDialog(const TFileDialogOptions& options) {
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QtNameFilters(options.Filter));
     if (!options.DefaultExt.empty()) dialog.setDefaultSuffix(ToQ(options.DefaultExt));
+    // A bare name takes the extension of the filter the user picked (the
+    // default extension under a filter of several patterns).
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &options](const QString& filter) {
+                         const QString suffix = SuffixOfNameFilter(filter);
+                         dialog.setDefaultSuffix(!suffix.isEmpty() ? suffix : ToQ(options.DefaultExt));
+                     });
     if (!options.FileName.empty()) dialog.selectFile(ToQ(options.FileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toStdString();

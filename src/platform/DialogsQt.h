@@ -28,3 +28,8 @@ class TQtDialogs : public TDialogs {
 
 // "GIF files|*.gif|All|*.gif;*.png" as Qt's name filters "GIF files (*.gif);;All (*.gif *.png)".
 QString QtNameFilters(const std::string& filter);
+
+// The extension a save dialog gives a bare name under one of Qt's name
+// filters: "png" for "PNG Image File (*.png)"; empty when the filter lists
+// several patterns or none of the form "*.ext".
+QString SuffixOfNameFilter(const QString& nameFilter);
