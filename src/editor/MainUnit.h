@@ -29,6 +29,7 @@ class TGIFData;
 class TGIFImageData;
 class TImageView;
 class TShapeOutline;
+class TTextEffectForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -51,6 +52,7 @@ class TMainForm : public QMainWindow {
     void AddImage1Click();
     void Properties1Click();
     void Global1Click();
+    void NewText1Click();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -153,6 +155,9 @@ class TMainForm : public QMainWindow {
     QAction* AddImage1;
     QAction* Properties1;
     QAction* Global1;
+    QAction* NewText1;
+    // The text effect wizard, created with the window and reused for every run.
+    TTextEffectForm* TextEffectForm;
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -37,17 +37,21 @@ bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16
     return added;
 }
 
-int GenerateTextEffect(TGIFData& document, const TTextEffectSettings& settings) {
+int GenerateTextEffect(TGIFData& document, const TTextEffectSettings& settings,
+                       const TTextEffectProgress& progress) {
     // An empty frame cannot become a picture; appending it would leave 1 x 1 stubs.
     if (settings.Width <= 0 || settings.Height <= 0) return 0;
     TSmoothLabel label;
     ConfigureTextEffectLabel(label, settings);
     const std::uint16_t delay = TextEffectFrameDelay(settings.Delay);
+    const std::vector<int> sequence = TextEffectSequence(settings.Frames);
+    const int total = int(sequence.size());
     int added = 0;
-    for (int k : TextEffectSequence(settings.Frames)) {
+    for (int k : sequence) {
         ApplyKeyState(label, TextEffectKeyState(settings, k));
         CaptureTextEffectFrame(label, document, delay);
         ++added;
+        if (progress) progress(added, total);
     }
     return added;
 }

@@ -4,6 +4,7 @@
 // frames, so the animation loops without repeating a frame at either end.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,14 @@ std::uint16_t TextEffectFrameDelay(int milliseconds);
 // The result is that of appending (the frame stays even when it fails).
 bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16_t delay);
 
+// Told after each frame: frames done so far and the total.
+using TTextEffectProgress = std::function<void(int done, int total)>;
+
 // Appends the whole animation to the document (which the caller has reset)
 // and returns the number of frames added. A frame size that is not positive
 // adds nothing.
-int GenerateTextEffect(TGIFData& document, const TTextEffectSettings& settings);
+int GenerateTextEffect(TGIFData& document, const TTextEffectSettings& settings,
+                       const TTextEffectProgress& progress = {});
 
 // The preview's walk through the key states: starting at index 0 going
 // backward, the first step shows N-1, then N-2 .. 0, 1 .. N-1, ...
