@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "generators/text/SmoothMask.h"
+#include "generators/text/SmoothTextRaster.h"
 #include "generators/text/TextEffectKeyState.h"
 #include "gifdata/GifData.h"
 
@@ -24,6 +26,28 @@ std::vector<int> TextEffectSequence(int keyStates) {
 std::uint16_t TextEffectFrameDelay(int milliseconds) {
     const int delay = milliseconds / 10;
     return std::uint16_t(std::clamp(delay, 1, int(std::numeric_limits<std::uint16_t>::max())));
+}
+
+long long TextEffectRasterBytes(const TTextEffectSettings& settings) {
+    if (settings.Text.empty()) return 0;
+    // The label draws at quality aqHigh: the raster is the text at four times its size.
+    const int scale = SmoothScale(aqHigh);
+    TSmoothFontDesc font;
+    font.Name = settings.FontName;
+    font.Bold = settings.Bold;
+    font.Italic = settings.Italic;
+    font.Height = PointsToPixels(std::max(settings.FontSize.Start, settings.FontSize.End)) * scale;
+    int width = 0, height = 0;
+    MeasureText(font, settings.Text, width, height);
+    long long largest = 0;
+    const int low = std::min(settings.Angle.Start, settings.Angle.End);
+    const int high = std::max(settings.Angle.Start, settings.Angle.End);
+    for (int angle = low; angle <= high; ++angle) {
+        int boxWidth = width, boxHeight = height, x = 0, y = 0;
+        if (angle != 0) RotatedTextBox(width, height, angle * 10, boxWidth, boxHeight, x, y);
+        largest = std::max(largest, (long long)boxWidth * boxHeight);
+    }
+    return largest;
 }
 
 bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16_t delay) {

@@ -28,6 +28,11 @@ std::uint16_t TextEffectFrameDelay(int milliseconds);
 // The result is that of appending (the frame stays even when it fails).
 bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16_t delay);
 
+// Bytes of the largest supersampled text raster any frame of the animation
+// needs (the text measured at the larger font size, at every angle between
+// the start and end angle). The renderer holds one such raster at a time.
+long long TextEffectRasterBytes(const TTextEffectSettings& settings);
+
 // Told after each frame: frames done so far and the total.
 using TTextEffectProgress = std::function<void(int done, int total)>;
 

@@ -184,6 +184,11 @@ TTextEffectForm::TTextEffectForm(TDialogs& dialogs, QWidget* parent)
     ScrollBox1->setWidget(content);
     ScrollBox1->viewport()->installEventFilter(this);
     layout->addWidget(ScrollBox1, 1);
+    WarningLabel = new QLabel(this);
+    WarningLabel->setObjectName(QStringLiteral("WarningLabel"));
+    WarningLabel->setStyleSheet(QStringLiteral("color: #b00000"));
+    WarningLabel->hide();
+    layout->addWidget(WarningLabel);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
@@ -475,9 +480,26 @@ void TTextEffectForm::SetSettings(const TTextEffectSettings& s) {
 // ---------------------------------------------------------------------------
 // Handlers
 
+std::string TTextEffectForm::Refusal(const TTextEffectSettings& s, bool generating) const {
+    if (TextEffectRasterBytes(s) > MaxTextRasterBytes)
+        return "The text is too large to draw. Use a shorter text or a smaller font size.";
+    const long long frames = TextEffectFrameCount(s.Frames);
+    if (generating && frames * s.Width * s.Height > MaxAnimationPixels)
+        return "The animation is too large: " + std::to_string(frames) + " frames of " +
+               std::to_string(s.Width) + " x " + std::to_string(s.Height) +
+               " pixels. Use fewer frames or a smaller size.";
+    return {};
+}
+
 void TTextEffectForm::ControlsChange() {
     if (FLoading) return;
-    FSettings = Settings();
+    // Settings the renderer cannot hold are not shown: the preview keeps the last ones.
+    TTextEffectSettings settings = Settings();
+    const std::string refusal = Refusal(settings, false);
+    WarningLabel->setText(Q(refusal));
+    WarningLabel->setVisible(!refusal.empty());
+    if (!refusal.empty()) return;
+    FSettings = std::move(settings);
     const int last = std::max(0, FSettings.Frames - 1);
     FLabel.BeginUpdate();
     ConfigureTextEffectLabel(FLabel, FSettings);
@@ -613,16 +635,12 @@ void TTextEffectForm::SetBusy(bool busy) {
 
 void TTextEffectForm::OKButtonClick() {
     if (FGenerating || !FDocument) return;
-    FSettings = Settings();
-    const long long frames = TextEffectFrameCount(FSettings.Frames);
-    const long long pixels = frames * FSettings.Width * FSettings.Height;
-    if (pixels > MaxAnimationPixels) {
-        FDialogs.MessageDlg("The animation is too large: " + std::to_string(frames) + " frames of " +
-                                std::to_string(FSettings.Width) + " x " + std::to_string(FSettings.Height) +
-                                " pixels. Use fewer frames or a smaller size.",
-                            "Error", mtError, mbOK);
+    TTextEffectSettings settings = Settings();
+    if (const std::string refusal = Refusal(settings, true); !refusal.empty()) {
+        FDialogs.MessageDlg(refusal, "Error", mtError, mbOK);
         return;
     }
+    FSettings = std::move(settings);
     Timer1->stop();
     FGenerating = true;
     SetBusy(true);

@@ -48,6 +48,8 @@ class TTextEffectForm : public QDialog {
     // Width x Height pixels may hold at most MaxAnimationPixels pixels together.
     static constexpr int MaxFrameSide = 2048;
     static constexpr long long MaxAnimationPixels = 256LL * 1024 * 1024;
+    // The text of any frame, supersampled, may take at most this many bytes.
+    static constexpr long long MaxTextRasterBytes = 64LL * 1024 * 1024;
 
     explicit TTextEffectForm(TDialogs& dialogs, QWidget* parent = nullptr);
     ~TTextEffectForm() override;
@@ -124,6 +126,8 @@ class TTextEffectForm : public QDialog {
     QSpinBox* ShadowOffsetXEdit[2];
     QSpinBox* ShadowOffsetYEdit[2];
     QScrollArea* ScrollBox1;
+    // Says why the preview stopped following the controls (a text too large to draw).
+    QLabel* WarningLabel;
     TTextEffectPreviewPanel* Panel1;
     QTimer* Timer1;
     QPushButton* OKButton;
@@ -145,6 +149,8 @@ class TTextEffectForm : public QDialog {
     bool LoadPicture(TSmoothPicture& picture);
     void ShowKeyState(int k);
     void SetBusy(bool busy);
+    // The reason settings cannot be drawn or generated; empty when they can.
+    std::string Refusal(const TTextEffectSettings& settings, bool generating) const;
 
     TDialogs& FDialogs;
     TSmoothLabel FLabel;

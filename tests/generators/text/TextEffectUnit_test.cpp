@@ -469,3 +469,48 @@ TEST_F(TextEffectForm, TheWizardCanRunAgainAndKeepsTheDesign) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TextEffectRaster, GrowsWithTheLargerFontSizeTheTextAndTheTurn) {
+    TTextEffectSettings s;
+    const long long defaults = TextEffectRasterBytes(s);
+    EXPECT_GT(defaults, 10'000);
+    EXPECT_LT(defaults, 4'000'000);
+    s.FontSize = {24, 72}; // the end size is the larger one now
+    EXPECT_GT(TextEffectRasterBytes(s), 3 * defaults);
+    s.Text = std::string(400, 'W');
+    s.Angle = {0, 0};
+    const long long flat = TextEffectRasterBytes(s);
+    EXPECT_GT(flat, TTextEffectForm::MaxTextRasterBytes);
+    s.Angle = {0, 45};
+    EXPECT_GT(TextEffectRasterBytes(s), 5 * flat);
+    s.Text.clear();
+    EXPECT_EQ(TextEffectRasterBytes(s), 0);
+}
+
+TEST_F(TextEffectForm, ATextTooLargeToDrawIsNotRenderedAndCannotBeGenerated) {
+    Form.TextEdit->setText("Fine");
+    Form.FontSizeEdit[0]->setValue(1000);
+    Form.TextEdit->setText(QString(100, QLatin1Char('W')));
+    EXPECT_FALSE(Form.WarningLabel->isHidden());
+    EXPECT_EQ(Form.WarningLabel->text(),
+              "The text is too large to draw. Use a shorter text or a smaller font size.");
+    EXPECT_EQ(Form.PreviewLabel().Caption(), "Fine") << "the preview keeps the last text it could draw";
+    Form.Timer1Timer(); // ticks go on with the last drawable settings
+    EXPECT_EQ(Form.PreviewLabel().Caption(), "Fine");
+
+    Dialogs.MessageAnswers.push_back(mrOk);
+    EXPECT_FALSE(RunWith([&](QDialog& d) {
+        ClickOK(d);
+        ASSERT_EQ(Dialogs.Messages.size(), 1u);
+        EXPECT_EQ(Dialogs.Messages[0].Text, Form.WarningLabel->text().toStdString());
+        Form.FontSizeEdit[0]->setValue(36);
+        EXPECT_TRUE(Form.WarningLabel->isHidden());
+        EXPECT_EQ(Form.PreviewLabel().Caption(), std::string(100, 'W'));
+        ClickCancel(d);
+    }));
+    EXPECT_TRUE(Document.Frames.empty());
+}
+
+} // namespace
