@@ -50,6 +50,22 @@ long long TextEffectRasterBytes(const TTextEffectSettings& settings) {
     return largest;
 }
 
+std::string TextEffectTextRefusal(const TTextEffectSettings& settings) {
+    if (TextEffectRasterBytes(settings) > MaxTextRasterBytes)
+        return "The text is too large to draw. Use a shorter text or a smaller font size.";
+    return {};
+}
+
+std::string TextEffectRefusal(const TTextEffectSettings& s) {
+    if (std::string text = TextEffectTextRefusal(s); !text.empty()) return text;
+    const long long frames = TextEffectFrameCount(s.Frames);
+    if (frames * s.Width * s.Height > MaxTextEffectPixels)
+        return "The animation is too large: " + std::to_string(frames) + " frames of " +
+               std::to_string(s.Width) + " x " + std::to_string(s.Height) +
+               " pixels. Use fewer frames or a smaller size.";
+    return {};
+}
+
 bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16_t delay) {
     TBitmap bitmap(label.Width(), label.Height(), pf24bit);
     label.PaintTo(bitmap);

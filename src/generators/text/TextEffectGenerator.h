@@ -33,6 +33,17 @@ bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16
 // the start and end angle). The renderer holds one such raster at a time.
 long long TextEffectRasterBytes(const TTextEffectSettings& settings);
 
+// Bounds of one animation: the frames together hold at most
+// MaxTextEffectPixels pixels, and the text of any frame, supersampled, takes
+// at most MaxTextRasterBytes bytes.
+constexpr long long MaxTextEffectPixels = 256LL * 1024 * 1024;
+constexpr long long MaxTextRasterBytes = 64LL * 1024 * 1024;
+// Why the text cannot be drawn (too large for the renderer); empty when it can.
+std::string TextEffectTextRefusal(const TTextEffectSettings& settings);
+// Why the animation cannot be generated (the text, or too many pixels in all);
+// empty when it can.
+std::string TextEffectRefusal(const TTextEffectSettings& settings);
+
 // Told after each frame: frames done so far and the total.
 using TTextEffectProgress = std::function<void(int done, int total)>;
 

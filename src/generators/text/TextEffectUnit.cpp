@@ -480,22 +480,11 @@ void TTextEffectForm::SetSettings(const TTextEffectSettings& s) {
 // ---------------------------------------------------------------------------
 // Handlers
 
-std::string TTextEffectForm::Refusal(const TTextEffectSettings& s, bool generating) const {
-    if (TextEffectRasterBytes(s) > MaxTextRasterBytes)
-        return "The text is too large to draw. Use a shorter text or a smaller font size.";
-    const long long frames = TextEffectFrameCount(s.Frames);
-    if (generating && frames * s.Width * s.Height > MaxAnimationPixels)
-        return "The animation is too large: " + std::to_string(frames) + " frames of " +
-               std::to_string(s.Width) + " x " + std::to_string(s.Height) +
-               " pixels. Use fewer frames or a smaller size.";
-    return {};
-}
-
 void TTextEffectForm::ControlsChange() {
     if (FLoading) return;
     // Settings the renderer cannot hold are not shown: the preview keeps the last ones.
     TTextEffectSettings settings = Settings();
-    const std::string refusal = Refusal(settings, false);
+    const std::string refusal = TextEffectTextRefusal(settings);
     WarningLabel->setText(Q(refusal));
     WarningLabel->setVisible(!refusal.empty());
     if (!refusal.empty()) return;
@@ -636,7 +625,7 @@ void TTextEffectForm::SetBusy(bool busy) {
 void TTextEffectForm::OKButtonClick() {
     if (FGenerating || !FDocument) return;
     TTextEffectSettings settings = Settings();
-    if (const std::string refusal = Refusal(settings, true); !refusal.empty()) {
+    if (const std::string refusal = TextEffectRefusal(settings); !refusal.empty()) {
         FDialogs.MessageDlg(refusal, "Error", mtError, mbOK);
         return;
     }

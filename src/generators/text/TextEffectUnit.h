@@ -44,12 +44,9 @@ class TTextEffectPreviewPanel : public QWidget {
 class TTextEffectForm : public QDialog {
     Q_OBJECT
   public:
-    // The frame size and the frame budget of one animation: 2 x N - 2 frames of
-    // Width x Height pixels may hold at most MaxAnimationPixels pixels together.
+    // The preview shows one whole frame: its sides are bounded (the animation
+    // as a whole is bounded by the generator).
     static constexpr int MaxFrameSide = 2048;
-    static constexpr long long MaxAnimationPixels = 256LL * 1024 * 1024;
-    // The text of any frame, supersampled, may take at most this many bytes.
-    static constexpr long long MaxTextRasterBytes = 64LL * 1024 * 1024;
 
     explicit TTextEffectForm(TDialogs& dialogs, QWidget* parent = nullptr);
     ~TTextEffectForm() override;
@@ -149,8 +146,6 @@ class TTextEffectForm : public QDialog {
     bool LoadPicture(TSmoothPicture& picture);
     void ShowKeyState(int k);
     void SetBusy(bool busy);
-    // The reason settings cannot be drawn or generated; empty when they can.
-    std::string Refusal(const TTextEffectSettings& settings, bool generating) const;
 
     TDialogs& FDialogs;
     TSmoothLabel FLabel;
