@@ -219,8 +219,8 @@ TTextEffectForm::TTextEffectForm(TDialogs& dialogs, QWidget* parent)
     connect(OKButton, &QPushButton::clicked, this, &TTextEffectForm::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TTextEffectForm::reject);
 
-    // The preview label's fixed settings: face "Impact", shadow on, the small
-    // texture loaded but off, centred, aqHigh, no border, opaque, stretched background.
+    // The label takes its fixed settings (centred, aqHigh, no border, opaque)
+    // and the controls' values at every change, as the generator's label does.
     FLabel.OnInvalidate = [this] { Panel1->update(); };
     ConnectChanges();
     FLoading = false;
