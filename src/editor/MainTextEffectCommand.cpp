@@ -14,7 +14,7 @@
 
 void TMainForm::NewText1Click() {
     // The wizard is modal; a second start while it runs (or generates) is refused.
-    if (TextEffectForm->isVisible() || TextEffectForm->Generating()) return;
+    if (TextEffectForm->Running()) return;
     if (!ConfirmSave()) return;
 
     // Rows refer to frames: the list goes first, and the views follow it.

@@ -225,6 +225,21 @@ TEST_F(MainTextEffect, TheToolBarButtonOpensTheSameWizardEveryTime) {
     EXPECT_EQ(Form->CurrentRow(), 3);
 }
 
+TEST_F(MainTextEffect, TheCommandDoesNothingWhileTheWizardIsOpen) {
+    Dialogs.OnForm("TextEffectForm", [&](QDialog& d) {
+        Form->NewText1->trigger(); // e.g. a second window asking for it
+        EXPECT_EQ(Dialogs.Messages.size(), 1u) << "only the first run asked about saving";
+        EXPECT_EQ(Dialogs.FormsShown.size(), 1u);
+        ClickOK(d);
+    });
+    Form->Modified = true; // a second run would have asked about saving
+    Dialogs.MessageAnswers.push_back(mrNo);
+    Form->NewText1->trigger();
+    EXPECT_EQ(Dialogs.FormsShown.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Form->Document().Frames.size(), 18u);
+}
+
 TEST_F(MainTextEffect, GenerationShowsProgressAndRefusesToStartAgain) {
     QString seen;
     std::size_t framesWhileBusy = 0;

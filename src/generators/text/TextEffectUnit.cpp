@@ -598,6 +598,7 @@ void TTextEffectForm::TextureImageClick() {
 // Running and generating
 
 bool TTextEffectForm::Run(TGIFData& document) {
+    if (FRunning) return false; // one run at a time
     FDocument = &document;
     FFramesAdded = false;
     FPreview = TTextEffectPreview();

@@ -83,6 +83,8 @@ class TTextEffectForm : public QDialog {
     int PreviewIndex() const { return FPreview.Index(); }
     bool FramesAdded() const { return FFramesAdded; }
     bool Generating() const { return FGenerating; }
+    // Shown by Run and not yet closed.
+    bool Running() const { return FRunning; }
 
     // --- controls (object names as the program's documentation names them) ---
     QToolBar* ToolBar1;
