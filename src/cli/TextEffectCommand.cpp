@@ -65,7 +65,8 @@ const char* const TextEffectUsage =
     "Colours are RRGGBB in hex (a leading # is allowed) or one of the names\n"
     "black, white, red, lime, green, blue, yellow, aqua, fuchsia, silver, grey.\n"
     "\n"
-    "Exit status: 0 saved, 1 a picture could not be read or the save failed\n"
+    "Exit status: 0 saved, 1 a picture could not be read, the animation is too large\n"
+    "(all frames together more than 268435456 pixels, or a text too large to draw) or the save failed\n"
     "(reason on stderr), 2 usage error.\n";
 
 class EUsage : public std::runtime_error {
@@ -243,6 +244,13 @@ int Generate(const TParsed& input) {
     if (!parsed.BackgroundFile.empty() && !LoadPicture(parsed.BackgroundFile, settings.BackImage))
         return ExitFailure;
     if (!parsed.TextureFile.empty() && !LoadPicture(parsed.TextureFile, settings.Texture)) return ExitFailure;
+
+    // The same bounds as the wizard's: nothing is generated that the renderer
+    // or the memory cannot hold.
+    if (const std::string refusal = TextEffectRefusal(settings); !refusal.empty()) {
+        std::cerr << "frameloom-cli text-effect: " << refusal << "\n";
+        return ExitFailure;
+    }
 
     bool reported = false;
     SetIOErrorHandler([&reported](const std::string& reason) {

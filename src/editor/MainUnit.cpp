@@ -11,6 +11,7 @@
 #include "editor/QtBitmap.h"
 #include "editor/ToolIcons.h"
 #include "editor/UndoHistory.h"
+#include "generators/text/TextEffectUnit.h"
 #include "gifdata/GifData.h"
 #include "gifdata/GifRaster.h"
 #include "platform/Dialogs.h"
@@ -193,12 +194,17 @@ void TMainForm::CreateActions() {
     Global1->setShortcut(QKeySequence(QStringLiteral("Ctrl+G")));
     Global1->setToolTip(QStringLiteral("Global Properties"));
     Global1->setIcon(ToolIcon(tiGlobalProperties));
+    NewText1 = action("NewText1", "New Text Effect GIF...", &TMainForm::NewText1Click);
+    NewText1->setToolTip(QStringLiteral("New Text Effect GIF"));
+    NewText1->setIcon(ToolIcon(tiNewTextEffect));
+    TextEffectForm = new TTextEffectForm(FDialogs, this);
 
     File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
     QMenu* newMenu = File1->addMenu(QStringLiteral("New"));
     newMenu->setObjectName(QStringLiteral("New2"));
     newMenu->addAction(New1);
+    newMenu->addAction(NewText1);
     File1->addAction(Open1);
     File1->addAction(Save1);
     File1->addAction(SaveAs1);
@@ -239,6 +245,7 @@ void TMainForm::CreateWidgets() {
     ToolBar1->setMovable(false);
     ToolBar1->toggleViewAction()->setVisible(false);
     ToolBar1->addAction(New1);
+    ToolBar1->addAction(NewText1);
     ToolBar1->addAction(Open1);
     ToolBar1->addAction(Save1);
     ToolBar1->addSeparator();

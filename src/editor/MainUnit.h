@@ -40,6 +40,7 @@ class TPaletteStrip;
 class TPreviewArea;
 class TShapeOutline;
 class TUndoHistory;
+class TTextEffectForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -121,6 +122,7 @@ class TMainForm : public QMainWindow {
     QAction* ExportAllImages1 = nullptr;
     QAction* PreviewBackgroundColor1 = nullptr;
     QAction* ChangeBackgroundColor1 = nullptr;
+    void NewText1Click();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -280,6 +282,9 @@ class TMainForm : public QMainWindow {
     QAction* MoveLocalColorsToGlobal1;
     QAction* CreateLocalPalette1;
     QAction* MarkUnusedColors1;
+    QAction* NewText1;
+    // The text effect wizard, created with the window and reused for every run.
+    TTextEffectForm* TextEffectForm;
 
   protected:
     void showEvent(QShowEvent* event) override;

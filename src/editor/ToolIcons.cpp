@@ -119,6 +119,20 @@ QIcon ToolIcon(TToolIcon kind) {
         p.drawEllipse(QPoint(12, 12), 4, 9);
         Sheet(p, QRect(15, 13, 11, 13));
         break;
+    case tiNewTextEffect: {
+        // A large "A" with a soft shadow over the film.
+        Film(p, QRect(2, 15, 20, 11));
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setBold(true);
+        font.setPixelSize(17);
+        p.setFont(font);
+        p.setPen(QColor(0, 100, 0, 150));
+        p.drawText(QRect(6, 1, 20, 18), Qt::AlignCenter, QStringLiteral("A"));
+        p.setPen(QColor(0, 200, 0));
+        p.drawText(QRect(4, -1, 20, 18), Qt::AlignCenter, QStringLiteral("A"));
+        Plus(p, QPoint(21, 21));
+        break;
+    }
     }
     return QIcon(pixmap);
 }

@@ -3,6 +3,15 @@
 
 #include <QIcon>
 
-enum TToolIcon { tiNewGif, tiOpen, tiSave, tiNewFrame, tiAddFrame, tiFrameProperties, tiGlobalProperties };
+enum TToolIcon {
+    tiNewGif,
+    tiOpen,
+    tiSave,
+    tiNewFrame,
+    tiAddFrame,
+    tiFrameProperties,
+    tiGlobalProperties,
+    tiNewTextEffect
+};
 
 QIcon ToolIcon(TToolIcon kind);

@@ -4,6 +4,7 @@
 // frames, so the animation loops without repeating a frame at either end.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,30 @@ std::uint16_t TextEffectFrameDelay(int milliseconds);
 // The result is that of appending (the frame stays even when it fails).
 bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16_t delay);
 
+// Bytes of the largest supersampled text raster any frame of the animation
+// needs (the text measured at the larger font size, at every angle between
+// the start and end angle). The renderer holds one such raster at a time.
+long long TextEffectRasterBytes(const TTextEffectSettings& settings);
+
+// Bounds of one animation: the frames together hold at most
+// MaxTextEffectPixels pixels, and the text of any frame, supersampled, takes
+// at most MaxTextRasterBytes bytes.
+constexpr long long MaxTextEffectPixels = 256LL * 1024 * 1024;
+constexpr long long MaxTextRasterBytes = 64LL * 1024 * 1024;
+// Why the text cannot be drawn (too large for the renderer); empty when it can.
+std::string TextEffectTextRefusal(const TTextEffectSettings& settings);
+// Why the animation cannot be generated (the text, or too many pixels in all);
+// empty when it can.
+std::string TextEffectRefusal(const TTextEffectSettings& settings);
+
+// Told after each frame: frames done so far and the total.
+using TTextEffectProgress = std::function<void(int done, int total)>;
+
 // Appends the whole animation to the document (which the caller has reset)
 // and returns the number of frames added. A frame size that is not positive
 // adds nothing.
-int GenerateTextEffect(TGIFData& document, const TTextEffectSettings& settings);
+int GenerateTextEffect(TGIFData& document, const TTextEffectSettings& settings,
+                       const TTextEffectProgress& progress = {});
 
 // The preview's walk through the key states: starting at index 0 going
 // backward, the first step shows N-1, then N-2 .. 0, 1 .. N-1, ...

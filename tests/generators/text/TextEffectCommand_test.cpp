@@ -84,6 +84,19 @@ TEST_F(TextEffectCommand, AMissingPictureFailsWithTheWizardsMessage) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+TEST_F(TextEffectCommand, AnimationsTooLargeToHoldAreRefusedBeforeAnyWork) {
+    const std::string out = File("huge.gif");
+    const TShellRun frames = RunShell(Cli() + "'" + out + "' --frames 999 --width 4000 --height 4000");
+    EXPECT_EQ(frames.Status, 1);
+    EXPECT_NE(frames.Output.find("The animation is too large: 1996 frames of 4000 x 4000 pixels."),
+              std::string::npos)
+        << frames.Output;
+    const TShellRun text = RunShell(Cli() + "'" + out + "' --start-size 1000 --text " + std::string(60, 'W'));
+    EXPECT_EQ(text.Status, 1);
+    EXPECT_NE(text.Output.find("The text is too large to draw."), std::string::npos) << text.Output;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 TEST_F(TextEffectCommand, BadValuesAreUsageErrors) {
     const std::string out = File("bad.gif");
     for (const char* options :
