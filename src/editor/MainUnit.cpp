@@ -6,6 +6,7 @@
 #include "editor/FrameUnit.h"
 #include "editor/GlobalUnit.h"
 #include "editor/LogicalScreen.h"
+#include "editor/MainSlideShowCommand.h"
 #include "editor/QtBitmap.h"
 #include "editor/ToolIcons.h"
 #include "gifdata/GifData.h"
@@ -152,6 +153,9 @@ void TMainForm::CreateActions() {
     New1 = action("New1", "New GIF...", &TMainForm::New1Click);
     New1->setToolTip(QStringLiteral("New GIF"));
     New1->setIcon(ToolIcon(tiNewGif));
+    NewMorph1 = action("NewMorph1", "New Slide Show Style GIF...", &TMainForm::NewMorph1Click);
+    NewMorph1->setToolTip(QStringLiteral("New Slide Show Style GIF"));
+    NewMorph1->setIcon(SlideShowToolIcon());
     Open1 = action("Open1", "Open...", &TMainForm::Open1Click);
     Open1->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
     Open1->setToolTip(QStringLiteral("Open"));
@@ -190,6 +194,7 @@ void TMainForm::CreateActions() {
     QMenu* newMenu = File1->addMenu(QStringLiteral("New"));
     newMenu->setObjectName(QStringLiteral("New2"));
     newMenu->addAction(New1);
+    newMenu->addAction(NewMorph1);
     File1->addAction(Open1);
     File1->addAction(Save1);
     File1->addAction(SaveAs1);
@@ -223,6 +228,7 @@ void TMainForm::CreateWidgets() {
     ToolBar1->setMovable(false);
     ToolBar1->toggleViewAction()->setVisible(false);
     ToolBar1->addAction(New1);
+    ToolBar1->addAction(NewMorph1);
     ToolBar1->addAction(Open1);
     ToolBar1->addAction(Save1);
     ToolBar1->addSeparator();

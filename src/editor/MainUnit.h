@@ -51,6 +51,7 @@ class TMainForm : public QMainWindow {
     void AddImage1Click();
     void Properties1Click();
     void Global1Click();
+    void NewMorph1Click();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -153,6 +154,7 @@ class TMainForm : public QMainWindow {
     QAction* AddImage1;
     QAction* Properties1;
     QAction* Global1;
+    QAction* NewMorph1;
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -75,8 +75,8 @@ TEST_F(MainFormTest, WidgetsCarryTheirNamesAndTheToolBarItsHints) {
     QStringList hints;
     for (QAction* a : Form->ToolBar1->actions())
         if (!a->isSeparator()) hints << a->toolTip();
-    EXPECT_EQ(hints, QStringList({"New GIF", "Open", "Save", "New Frame", "Add Frame From File",
-                                  "Frame Properties", "Global Properties"}));
+    EXPECT_EQ(hints, QStringList({"New GIF", "New Slide Show Style GIF", "Open", "Save", "New Frame",
+                                  "Add Frame From File", "Frame Properties", "Global Properties"}));
     EXPECT_EQ(Form->Open1->text(), "Open...");
     EXPECT_EQ(Form->Open1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(Form->Save1->shortcut(), QKeySequence("Ctrl+S"));
