@@ -151,7 +151,10 @@ void TSlideShowEffectForm::TransitionView1Stop() {
 void TSlideShowEffectForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FClosing = false;
-    Timer1->start();
+    // The first run starts as soon as the dialog is up; the pauses come after each run.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible() && !FClosing && !TransitionView1->Busy()) Timer1Timer();
+    });
 }
 
 void TSlideShowEffectForm::done(int result) {
