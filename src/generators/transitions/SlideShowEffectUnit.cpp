@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -134,7 +135,11 @@ void TSlideShowEffectForm::ControlChange() {
 void TSlideShowEffectForm::Timer1Timer() {
     Timer1->stop();
     TransitionView1->Stop();
-    TransitionView1->Execute();
+    try {
+        TransitionView1->Execute();
+    } catch (const std::bad_alloc&) {
+        Timer1->stop(); // no memory for the preview's bitmaps: the preview pauses
+    }
 }
 
 void TSlideShowEffectForm::TransitionView1Start() {

@@ -268,6 +268,18 @@ void TSlideShowForm::ToolButton1Click() {
 }
 
 bool TSlideShowForm::AddPictureFile(const std::string& path) {
+    if ((long long)FWidth * FHeight > MaxSlideShowFramePixels) {
+        // Each picture and each step of the preview would take hundreds of megabytes.
+        FDialogs.MessageDlg(
+            QStringLiteral("A frame of %1 x %2 pixels is too large for a slide show. Please use a "
+                           "frame of at most %3 pixels.")
+                .arg(FWidth)
+                .arg(FHeight)
+                .arg(MaxSlideShowFramePixels)
+                .toStdString(),
+            "Information", mtInformation, mbOK);
+        return false;
+    }
     TSlide slide;
     try {
         TBitmap picture;
@@ -344,7 +356,12 @@ void TSlideShowForm::Timer1Timer() {
     ScrollBox1->show();
     HelpLabel->hide();
     TransitionView1->Stop();
-    TransitionView1->Execute();
+    try {
+        TransitionView1->Execute();
+    } catch (const std::bad_alloc&) {
+        // Without memory for the preview's bitmaps the preview pauses; generating may still work.
+        Timer1->stop();
+    }
 }
 
 void TSlideShowForm::TransitionView1Start() {

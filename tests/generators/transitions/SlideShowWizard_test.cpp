@@ -337,6 +337,23 @@ TEST_F(SlideShowWizard, SlideShowTooLargeToGenerateIsRefused) {
     EXPECT_NE(Dialogs.Messages[0].Text.find("201 frames of 2000 x 1000 pixels"), std::string::npos);
 }
 
+TEST_F(SlideShowWizard, FrameTooLargeForASlideShowIsRefusedBeforeLoading) {
+    Form->SetFrameSize(9999, 9999);
+    Dialogs.MessageAnswers.push_back(mrOk);
+    EXPECT_FALSE(Form->AddPictureFile(Pictures.Solid("r.png", 8, 8, Red)));
+    EXPECT_EQ(Form->PictureCount(), 0);
+    EXPECT_EQ(Form->ListView1->count(), 0);
+    EXPECT_FALSE(Form->Timer1->isActive());
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Caption, "Information");
+    EXPECT_NE(Dialogs.Messages[0].Text.find("9999 x 9999"), std::string::npos);
+    // One row more than the largest frame allowed (4096 x 4096) is refused too.
+    Form->SetFrameSize(4096, 4097);
+    Dialogs.MessageAnswers.push_back(mrOk);
+    EXPECT_FALSE(Form->AddPictureFile(Pictures.Solid("g.png", 8, 8, Green)));
+    EXPECT_EQ(Dialogs.Messages.size(), 2u);
+}
+
 TEST_F(SlideShowWizard, PreviewCyclesThroughThePicturesOnceTheTimerFires) {
     AddPictures(*Form, Dialogs, {Pictures.Solid("r.png", 8, 8, Red), Pictures.Solid("b.png", 8, 8, Blue)});
     for (int i = 0; i < 2; ++i) Form->Record(i) = TSlideRecord{1, 50, 0, 0};
