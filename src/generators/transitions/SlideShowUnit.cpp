@@ -200,6 +200,7 @@ TSlideShowForm::TSlideShowForm(TGIFData& document, TDialogs& dialogs, QWidget* p
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setAccessibleName(QStringLiteral("Status"));
     SizeLabel = new QLabel(StatusBar1);
     SizeLabel->setObjectName(QStringLiteral("SizeLabel"));
     ProgressBar1 = new QProgressBar(StatusBar1);

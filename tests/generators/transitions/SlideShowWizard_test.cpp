@@ -222,6 +222,26 @@ TEST_F(SlideShowWizard, DeleteAndEffectStyleWithoutASelectionDoNothing) {
     EXPECT_TRUE(Dialogs.FormsShown.empty());
 }
 
+TEST_F(SlideShowWizard, DoubleClickingAPictureOpensItsEffectStyle) {
+    AddPictures(*Form, Dialogs, {Pictures.Solid("r.png", 8, 8, Red), Pictures.Solid("g.png", 8, 8, Green)});
+    Form->show();
+    const TSlideRecord before = Form->Record(1);
+    Dialogs.OnForm("SlideShowEffectForm", [](QDialog& d) {
+        auto& effect = dynamic_cast<TSlideShowEffectForm&>(d);
+        effect.SpinEdit3->setValue(4321);
+        effect.OKButton->click();
+    });
+    const QRect second = Form->ListView1->visualItemRect(Form->ListView1->item(1));
+    ASSERT_FALSE(second.isEmpty());
+    QTest::mouseClick(Form->ListView1->viewport(), Qt::LeftButton, {}, second.center());
+    QTest::mouseDClick(Form->ListView1->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(Dialogs.FormsShown, std::vector<std::string>{"SlideShowEffectForm"});
+    EXPECT_EQ(Form->Record(1).ImageDelay, 4321);
+    EXPECT_EQ(Form->Record(1).Style, before.Style);
+    EXPECT_EQ(Form->Record(0).ImageDelay, 1000);
+    Form->CancelButton->click();
+}
+
 TEST_F(SlideShowWizard, FewerThanTwoPicturesKeepTheWizardOpenWithAMessage) {
     AddPictures(*Form, Dialogs, {Pictures.Solid("r.png", 8, 8, Red)});
     Dialogs.OnForm("SlideShowForm", [this](QDialog& d) {
