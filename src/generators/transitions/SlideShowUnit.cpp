@@ -311,7 +311,19 @@ void TSlideShowForm::ToolButton3Click() {
     delete ListView1->takeItem(row);
     for (int i = 0; i < ListView1->count(); ++i)
         ListView1->item(i)->setData(Qt::AccessibleTextRole, QStringLiteral("Image %1").arg(i + 1));
-    if (FSlides.empty()) StopPreview();
+    if (FSlides.empty()) {
+        StopPreview();
+        return;
+    }
+    // The preview holds the picture of its next run: keep it pointing at the
+    // same picture, or at the one after a deleted one.
+    const int loaded = FPreviewIndex - 1;
+    if (row < loaded) {
+        --FPreviewIndex;
+    } else if (row == loaded) {
+        FPreviewIndex = row;
+        LoadNextPicture();
+    }
 }
 
 void TSlideShowForm::ToolButton2Click() {

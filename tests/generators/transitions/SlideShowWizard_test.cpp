@@ -212,6 +212,24 @@ TEST_F(SlideShowWizard, DeletingTheMiddleOfThreeKeepsTheOthersInOrderWithTheirRe
     EXPECT_EQ(Form->Record(1).ImageDelay, 4002);
 }
 
+TEST_F(SlideShowWizard, DeletedPictureNeverComesBackInThePreview) {
+    AddPictures(*Form, Dialogs,
+                {Pictures.Solid("r.png", 8, 8, Red), Pictures.Solid("g.png", 8, 8, Green),
+                 Pictures.Solid("b.png", 8, 8, Blue)});
+    // The newest picture is the one the preview brings in next.
+    EXPECT_EQ(Form->TransitionView1->Picture(), Form->Slide(2).Bitmap);
+    SelectEntry(*Form, 2);
+    Form->ToolButton3->click();
+    EXPECT_EQ(Form->TransitionView1->Picture(), Form->Slide(0).Bitmap);
+    SelectEntry(*Form, 0);
+    Form->ToolButton3->click();
+    SelectEntry(*Form, 0);
+    Form->ToolButton3->click();
+    EXPECT_EQ(Form->PictureCount(), 0);
+    EXPECT_FALSE(Form->Timer1->isActive());
+    EXPECT_FALSE(Form->HelpLabel->isHidden());
+}
+
 TEST_F(SlideShowWizard, DeleteAndEffectStyleWithoutASelectionDoNothing) {
     AddPictures(*Form, Dialogs, {Pictures.Solid("r.png", 8, 8, Red), Pictures.Solid("g.png", 8, 8, Green)});
     Form->ListView1->clearSelection();
