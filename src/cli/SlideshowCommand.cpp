@@ -39,8 +39,9 @@ const char* const SlideshowUsage =
     "  IMAGEDELAY     milliseconds the finished picture shows, 0..999999 [1000]\n"
     "The transition of the first picture runs at the end, bringing it back.\n"
     "\n"
-    "Exit status: 0 saved, 1 a picture could not be loaded or the save failed\n"
-    "(reason on stderr), 2 usage error.\n";
+    "Exit status: 0 saved, 1 a picture could not be loaded, the slide show is too\n"
+    "large (a frame above 16777216 pixels, or all frames above 268435456), or the\n"
+    "save failed (reason on stderr), 2 usage error.\n";
 
 struct TSlideArgument {
     std::string Path;
@@ -174,6 +175,12 @@ int RunSlideshow(const std::vector<std::string>& args) {
     if (output.empty()) return UsageError("expected an output file and at least two pictures");
     if (slides.size() < 2) return UsageError("Please add at least two images");
 
+    if ((long long)width * height > MaxSlideShowFramePixels) {
+        std::cerr << "frameloom-cli slideshow: a frame of " << width << "x" << height
+                  << " is too large for a slide show (at most " << MaxSlideShowFramePixels << " pixels)\n";
+        return ExitFailure;
+    }
+
     EnsureGuiApplication();
     std::mt19937 random(seed ? *seed : std::random_device{}());
     SeedTransitionRandom(std::uint32_t(random()));
@@ -200,6 +207,12 @@ int RunSlideshow(const std::vector<std::string>& args) {
         std::cerr << "frameloom-cli: " << reason << "\n";
         reported = true;
     });
+    if (!SlideShowFitsBounds(frames, width, height)) {
+        std::cerr << "frameloom-cli slideshow: " << SlideShowFrameCount(frames) << " frames of " << width
+                  << "x" << height
+                  << " are too many to generate; use a larger step, fewer pictures or a smaller size\n";
+        return ExitFailure;
+    }
     TGIFData doc;
     ResetDocumentForGeneration(doc);
     int status = ExitOk;

@@ -8,6 +8,7 @@
 #include "editor/GlobalUnit.h"
 #include "editor/LogicalScreen.h"
 #include "editor/PaletteGrid.h"
+#include "editor/MainSlideShowCommand.h"
 #include "editor/QtBitmap.h"
 #include "editor/ToolIcons.h"
 #include "editor/UndoHistory.h"
@@ -162,6 +163,9 @@ void TMainForm::CreateActions() {
     New1 = action("New1", "New GIF...", &TMainForm::New1Click);
     New1->setToolTip(QStringLiteral("New GIF"));
     New1->setIcon(ToolIcon(tiNewGif));
+    NewMorph1 = action("NewMorph1", "New Slide Show Style GIF...", &TMainForm::NewMorph1Click);
+    NewMorph1->setToolTip(QStringLiteral("New Slide Show Style GIF"));
+    NewMorph1->setIcon(SlideShowToolIcon());
     Open1 = action("Open1", "Open...", &TMainForm::Open1Click);
     Open1->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
     Open1->setToolTip(QStringLiteral("Open"));
@@ -205,6 +209,7 @@ void TMainForm::CreateActions() {
     newMenu->setObjectName(QStringLiteral("New2"));
     newMenu->addAction(New1);
     newMenu->addAction(NewText1);
+    newMenu->addAction(NewMorph1);
     File1->addAction(Open1);
     File1->addAction(Save1);
     File1->addAction(SaveAs1);
@@ -246,6 +251,7 @@ void TMainForm::CreateWidgets() {
     ToolBar1->toggleViewAction()->setVisible(false);
     ToolBar1->addAction(New1);
     ToolBar1->addAction(NewText1);
+    ToolBar1->addAction(NewMorph1);
     ToolBar1->addAction(Open1);
     ToolBar1->addAction(Save1);
     ToolBar1->addSeparator();

@@ -123,6 +123,7 @@ class TMainForm : public QMainWindow {
     QAction* PreviewBackgroundColor1 = nullptr;
     QAction* ChangeBackgroundColor1 = nullptr;
     void NewText1Click();
+    void NewMorph1Click();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -285,6 +286,7 @@ class TMainForm : public QMainWindow {
     QAction* NewText1;
     // The text effect wizard, created with the window and reused for every run.
     TTextEffectForm* TextEffectForm;
+    QAction* NewMorph1;
 
   protected:
     void showEvent(QShowEvent* event) override;

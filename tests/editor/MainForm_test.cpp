@@ -76,7 +76,7 @@ TEST_F(MainFormTest, WidgetsCarryTheirNamesAndTheToolBarItsHints) {
     QStringList hints;
     for (QAction* a : Form->ToolBar1->actions())
         if (!a->isSeparator()) hints << a->toolTip();
-    EXPECT_EQ(hints, QStringList({"New GIF", "New Text Effect GIF", "Open", "Save", "New Frame", "Add Frame From File",
+    EXPECT_EQ(hints, QStringList({"New GIF", "New Text Effect GIF", "New Slide Show Style GIF", "Open", "Save", "New Frame", "Add Frame From File",
                                   "Frame Properties", "Global Properties", "Undo", "Redo", "Zoom In",
                                   "Zoom Out", "Actual Size", "Move Up", "Move Down"}));
     EXPECT_EQ(Form->Open1->text(), "Open...");

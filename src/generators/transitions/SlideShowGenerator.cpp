@@ -39,8 +39,9 @@ namespace {
 // The wizard's state while it generates.
 class TSlideShowRun {
   public:
-    TSlideShowRun(TGIFData& document, int width, int height, const std::vector<TSlide>& slides)
-        : FDocument(document), FSlides(slides) {
+    TSlideShowRun(TGIFData& document, int width, int height, const std::vector<TSlide>& slides,
+                  const TSlideShowProgress& progress)
+        : FDocument(document), FSlides(slides), FProgress(progress), FTotal(SlideShowFrameCount(slides)) {
         FView.SetClientSize(width, height);
         FView.SetCenter(true);
         FView.OnStart = [this](TBitmap&, TBitmap&) { LoadNextPicture(); };
@@ -108,6 +109,7 @@ class TSlideShowRun {
         frame.Control->DelayTime = std::uint16_t(GifDelayFromMilliseconds(FFrameDelay));
         frame.RenderThumbnail();
         FFramesAdded = true;
+        if (FProgress) FProgress(++FDone, FTotal);
     }
 
     TGIFData& FDocument;
@@ -117,12 +119,21 @@ class TSlideShowRun {
     bool FGenerating = false;
     int FFrameDelay = 0;
     bool FFramesAdded = false;
+    const TSlideShowProgress& FProgress;
+    const int FTotal;
+    int FDone = 0;
 };
 
 } // namespace
 
-bool GenerateSlideShow(TGIFData& document, int width, int height, const std::vector<TSlide>& slides) {
+bool SlideShowFitsBounds(const std::vector<TSlide>& slides, int width, int height) {
+    const long long area = (long long)std::max(width, 0) * std::max(height, 0);
+    return area <= MaxSlideShowFramePixels && area * SlideShowFrameCount(slides) <= MaxSlideShowPixels;
+}
+
+bool GenerateSlideShow(TGIFData& document, int width, int height, const std::vector<TSlide>& slides,
+                       const TSlideShowProgress& progress) {
     if (slides.size() < 2 || width < 1 || height < 1) return false;
-    TSlideShowRun run(document, width, height, slides);
+    TSlideShowRun run(document, width, height, slides, progress);
     return run.Run();
 }

@@ -6,6 +6,7 @@
 #include "platform/Bitmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -43,4 +44,18 @@ int SlideShowFrameCount(const std::vector<TSlide>& slides);
 // picture with its image delay. Needs at least two slides (false otherwise).
 // Returns true when frames were added. The document is not reset here (see
 // ResetDocumentForGeneration) and its logical screen is not fitted.
-bool GenerateSlideShow(TGIFData& document, int width, int height, const std::vector<TSlide>& slides);
+// progress, when given, is told after every frame how many of the
+// SlideShowFrameCount frames exist.
+using TSlideShowProgress = std::function<void(int framesDone, int framesTotal)>;
+bool GenerateSlideShow(TGIFData& document, int width, int height, const std::vector<TSlide>& slides,
+                       const TSlideShowProgress& progress = {});
+
+// Frames larger than this many pixels are refused: the component holds four
+// true-colour bitmaps of the frame size while it composes.
+constexpr long long MaxSlideShowFramePixels = 4096LL * 4096LL;
+// The frames of one slide show together hold at most this many pixels.
+constexpr long long MaxSlideShowPixels = 1LL << 28;
+
+// True when a slide show of these slides at width x height stays within both
+// bounds above, so generating it cannot take gigabytes.
+bool SlideShowFitsBounds(const std::vector<TSlide>& slides, int width, int height);

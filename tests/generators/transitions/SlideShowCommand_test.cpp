@@ -122,6 +122,19 @@ TEST_F(SlideshowCommand, BadArgumentsAreUsageErrors) {
     EXPECT_NE(run.Output.find("Usage: frameloom-cli slideshow"), std::string::npos);
 }
 
+TEST_F(SlideshowCommand, SlideShowsTooLargeToGenerateAreRefused) {
+    const std::string red = Quoted(File("red.png"));
+    TShellRun run =
+        RunShell(Cli("slideshow") + Quoted(File("x.gif")) + " --size 9999x9999 " + red + " " + red);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Output.find("too large"), std::string::npos) << run.Output;
+    run = RunShell(Cli("slideshow") + Quoted(File("x.gif")) + " --size 2000x1000 " +
+                   Quoted(File("red.png") + ":1:1") + " " + Quoted(File("red.png") + ":1:1"));
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Output.find("201 frames of 2000x1000"), std::string::npos) << run.Output;
+    EXPECT_FALSE(std::filesystem::exists(File("x.gif")));
+}
+
 TEST_F(SlideshowCommand, APictureThatCannotBeLoadedFailsTheRun) {
     std::ofstream(File("broken.png")) << "not a picture";
     const TShellRun run = RunShell(Cli("slideshow") + Quoted(File("x.gif")) + " " + Quoted(File("red.png")) +

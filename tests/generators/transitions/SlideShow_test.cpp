@@ -147,4 +147,19 @@ TEST(SlideShow, InitialRecordsNeverPickTheLastStyle) {
     EXPECT_TRUE(sawFirst && sawLast);
 }
 
+TEST(SlideShow, ProgressCountsEveryFrameOutOfTheTotal) {
+    TGIFData document;
+    TSlideRecord record;
+    record.Step = 30;
+    std::vector<std::pair<int, int>> reports;
+    ASSERT_TRUE(GenerateSlideShow(document, 20, 10, Slides(3, record),
+                                  [&](int done, int total) { reports.emplace_back(done, total); }));
+    ASSERT_EQ(document.Frames.size(), 13u); // 1 + 3 x 4
+    ASSERT_EQ(reports.size(), 13u);
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        EXPECT_EQ(reports[i].first, int(i) + 1);
+        EXPECT_EQ(reports[i].second, 13);
+    }
+}
+
 } // namespace
