@@ -161,6 +161,7 @@ void TMainForm::CreateActions() {
     Save1->setToolTip(QStringLiteral("Save"));
     Save1->setIcon(ToolIcon(tiSave));
     SaveAs1 = action("SaveAs1", "Save As...", &TMainForm::SaveAs1Click);
+    SaveAsSWF1 = action("SaveAsSWF1", "Save As Flash Movie (SWF)...", &TMainForm::SaveAsSWF1Click);
     Exit1 = action("Exit1", "Exit", &TMainForm::Exit1Click);
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     oolBar1 = action("oolBar1", "Tool Bar", &TMainForm::oolBar1Click);
@@ -193,6 +194,7 @@ void TMainForm::CreateActions() {
     File1->addAction(Open1);
     File1->addAction(Save1);
     File1->addAction(SaveAs1);
+    File1->addAction(SaveAsSWF1);
     File1->addSeparator();
     File1->addAction(Exit1);
     Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));
