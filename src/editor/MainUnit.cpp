@@ -30,6 +30,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -107,6 +108,7 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
     RegisterThumbnailRenderer();
     CreateActions();
     CreateWidgets();
+    CreateHelpMenu();
     FormCreate();
     // The codec's error report becomes the program's message box.
     SetIOErrorHandler(
@@ -323,7 +325,7 @@ void TMainForm::CreateWidgets() {
     for (int i = 0; i < 6; ++i) {
         FPanels[i] = new QLabel(QString::fromLatin1(captions[i]), StatusBar1);
         FPanels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
-        FPanels[i]->setFixedWidth(widths[i]);
+        FPanels[i]->setMinimumWidth(widths[i]); // and wider when a text needs it
         FPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         StatusBar1->addWidget(FPanels[i]);
     }
@@ -342,7 +344,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     FShown = true;
-    const std::string defaultFile = TIniFile(SettingsFileName()).ReadString("START", "DefaultFile");
+    const std::string defaultFile = ReadDefaultFile();
     setWindowTitle(BaseCaption);
     PageControl2->setCurrentWidget(ComposePage);
     DrawPalette(nullptr);
@@ -356,6 +358,7 @@ void TMainForm::FormShow() {
     else if (fs::is_regular_file(sample, ec))
         LoadFile(sample);
     CurrentFrameChanged();
+    Timer1->start();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -21,6 +21,7 @@ class QPlainTextEdit;
 class QScrollArea;
 class QSplitter;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QTreeWidget;
 class TDialogs;
@@ -52,6 +53,11 @@ class TMainForm : public QMainWindow {
     void AddImage1Click();
     void Properties1Click();
     void Global1Click();
+    void Help2Click();
+    void WhatsNew1Click();
+    void About1Click();
+    // The one-shot start-up timer: the "What's New?" notes once per program version.
+    void Timer1Timer();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -107,6 +113,8 @@ class TMainForm : public QMainWindow {
     bool Closing = false;
     TDefaultPalette DefaultPalette{};
     std::string ProgramDir;
+    // The program version, from the build; the start-up notes are tied to it.
+    std::string FileVersion;
     // A file named on the command line: opened at first show instead of the last saved file.
     std::string StartFile;
     int ForeIndex = 0;
@@ -155,6 +163,11 @@ class TMainForm : public QMainWindow {
     QAction* AddImage1;
     QAction* Properties1;
     QAction* Global1;
+    QMenu* Help1;
+    QAction* Help2;
+    QAction* WhatsNew1;
+    QAction* About1;
+    QTimer* Timer1;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -165,6 +178,9 @@ class TMainForm : public QMainWindow {
     void FormCreate();
     void CreateActions();
     void CreateWidgets();
+    void CreateHelpMenu();
+    // START/DefaultFile of the settings; an unreadable settings file is reported and reads as empty.
+    std::string ReadDefaultFile();
     void ListView1Change();
     void PageControl2Change();
     // Runs the save dialog, initialised with FileName; empty when cancelled.
