@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <cstdlib>
@@ -175,4 +177,11 @@ bool TSWFForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TSWFForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred on the screen, as the preview window is.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }

@@ -51,6 +51,7 @@ class TSWFForm : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     // Runs work; a failure is shown in a message box. True when it succeeded.
