@@ -35,6 +35,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -109,6 +110,7 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
     Canvas = std::make_unique<TComposeCanvas>(*FCanvasHost, *UndoHistory);
     CreateActions();
     CreateWidgets();
+    CreateHelpMenu();
     FormCreate();
     WireUpdateActions();
     UpdateActions();
@@ -175,6 +177,7 @@ void TMainForm::CreateActions() {
     Save1->setToolTip(QStringLiteral("Save"));
     Save1->setIcon(ToolIcon(tiSave));
     SaveAs1 = action("SaveAs1", "Save As...", &TMainForm::SaveAs1Click);
+    SaveAsSWF1 = action("SaveAsSWF1", "Save As Flash Movie (SWF)...", &TMainForm::SaveAsSWF1Click);
     Exit1 = action("Exit1", "Exit", &TMainForm::Exit1Click);
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     oolBar1 = action("oolBar1", "Tool Bar", &TMainForm::oolBar1Click);
@@ -213,6 +216,7 @@ void TMainForm::CreateActions() {
     File1->addAction(Open1);
     File1->addAction(Save1);
     File1->addAction(SaveAs1);
+    File1->addAction(SaveAsSWF1);
     File1->addSeparator();
     File1->addAction(Exit1);
     Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -360,7 +364,7 @@ void TMainForm::CreateWidgets() {
     for (int i = 0; i < 6; ++i) {
         FPanels[i] = new QLabel(QString::fromLatin1(captions[i]), StatusBar1);
         FPanels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
-        FPanels[i]->setFixedWidth(widths[i]);
+        FPanels[i]->setMinimumWidth(widths[i]); // and wider when a text needs it
         FPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         StatusBar1->addWidget(FPanels[i]);
     }
@@ -379,7 +383,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     FShown = true;
-    const std::string defaultFile = TIniFile(SettingsFileName()).ReadString("START", "DefaultFile");
+    const std::string defaultFile = ReadDefaultFile();
     setWindowTitle(BaseCaption);
     PageControl2->setCurrentWidget(ComposePage);
     LineWidthClick(1);
@@ -397,6 +401,7 @@ void TMainForm::FormShow() {
     Canvas->LineWidth = 3;
     SelectTool(tlPen);
     CurrentFrameChanged();
+    Timer2->start();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

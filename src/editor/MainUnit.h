@@ -26,6 +26,7 @@ class QPlainTextEdit;
 class QScrollArea;
 class QSplitter;
 class QTabWidget;
+class QTimer;
 class QToolBar;
 class QTreeWidget;
 class TDialogs;
@@ -55,6 +56,7 @@ class TMainForm : public QMainWindow {
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    void SaveAsSWF1Click();
     void Exit1Click();
     void oolBar1Click();
     void StatusBar2Click();
@@ -124,6 +126,11 @@ class TMainForm : public QMainWindow {
     QAction* ChangeBackgroundColor1 = nullptr;
     void NewText1Click();
     void NewMorph1Click();
+    void Help2Click();
+    void WhatsNew1Click();
+    void About1Click();
+    // The one-shot start-up timer: the "What's New?" notes once per program version.
+    void Timer2Timer();
 
     // --- document lifecycle ---
     // The "Save changes" prompt: true when the caller may go on.
@@ -201,6 +208,8 @@ class TMainForm : public QMainWindow {
     bool Closing = false;
     TDefaultPalette DefaultPalette{};
     std::string ProgramDir;
+    // The program version, from the build; the start-up notes are tied to it.
+    std::string FileVersion;
     // A file named on the command line: opened at first show instead of the last saved file.
     std::string StartFile;
     int ForeIndex = 0;
@@ -257,6 +266,7 @@ class TMainForm : public QMainWindow {
     QAction* Open1;
     QAction* Save1;
     QAction* SaveAs1;
+    QAction* SaveAsSWF1;
     QAction* Exit1;
     QAction* oolBar1;
     QAction* StatusBar2;
@@ -287,6 +297,11 @@ class TMainForm : public QMainWindow {
     // The text effect wizard, created with the window and reused for every run.
     TTextEffectForm* TextEffectForm;
     QAction* NewMorph1;
+    QMenu* Help1;
+    QAction* Help2;
+    QAction* WhatsNew1;
+    QAction* About1;
+    QTimer* Timer2; // the start-up notes check
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -300,6 +315,9 @@ class TMainForm : public QMainWindow {
     void CreateActions();
     void CreateWidgets();
     void CreatePreviewActions(); // MainPreviewCommands.cpp
+    void CreateHelpMenu();
+    // START/DefaultFile of the settings; an unreadable settings file is reported and reads as empty.
+    std::string ReadDefaultFile();
     void ListView1Change();
     void PageControl2Change();
     // Runs the save dialog, initialised with FileName; empty when cancelled.

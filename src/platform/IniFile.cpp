@@ -53,6 +53,14 @@ std::string WithoutLineBreaks(std::string s) {
 
 TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
+bool TIniFile::Readable() const {
+    std::error_code ec;
+    if (!std::filesystem::exists(FFileName, ec)) return !ec;
+    if (!std::filesystem::is_regular_file(FFileName, ec)) return false;
+    std::ifstream in(FFileName, std::ios::binary);
+    return bool(in);
+}
+
 std::vector<std::string> TIniFile::ReadLines() const {
     std::vector<std::string> lines;
     std::ifstream in(FFileName, std::ios::binary);

@@ -13,6 +13,9 @@ class TIniFile {
 
     const std::string& FileName() const { return FFileName; }
 
+    // False when the file exists but cannot be read (a folder, no permission);
+    // a missing file is readable and empty.
+    bool Readable() const;
     // The value of Section/Key; defaultValue when the file, section or key is missing.
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue = {}) const;

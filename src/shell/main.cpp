@@ -7,7 +7,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Frameloom"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Frameloom"));
+    // No display name: the platform would add it to every window title, and the
+    // captions are exactly "Frameloom", "Frameloom - path" and the dialogs' own.
     TQtDialogs dialogs;
     TMainForm form(dialogs);
     dialogs.SetParent(&form);

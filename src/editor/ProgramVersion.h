@@ -1,0 +1,6 @@
+#pragma once
+// The program's version as the build states it (the project version in CMake).
+
+#include <string>
+
+std::string ProgramFileVersion();
