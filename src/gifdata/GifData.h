@@ -67,6 +67,13 @@ int SizeCodeFor(int n);
 // The largest frame the codec holds in memory (1 GiB of indices). A frame
 // beyond it gets no pixel buffer; the reader refuses it with a message.
 constexpr std::int64_t MaxFramePixels = std::int64_t(1) << 30;
+// Pixels of a frame beyond the most its own image data could decode to stay
+// index 1. A frame may have at most MaxUncoveredFramePixels of them and a
+// load at most MaxUncoveredLoadPixels in all, so that a small file cannot make
+// the reader allocate much more than its data describes, whatever its frame
+// count. Larger frames are refused with a message.
+constexpr std::int64_t MaxUncoveredFramePixels = std::int64_t(1) << 20;
+constexpr std::int64_t MaxUncoveredLoadPixels = std::int64_t(16) << 20;
 
 // ---------------------------------------------------------------------------
 // Extension blocks
@@ -307,5 +314,8 @@ class TGIFData {
     TPalette GlobalPalette{};
 
   private:
+    friend class TGIFImageData; // the reader's frames draw on FUncoveredPixelsLeft
     void DestroyFrames();
+    // What is left of MaxUncoveredLoadPixels in the current load.
+    std::int64_t FUncoveredPixelsLeft = MaxUncoveredLoadPixels;
 };

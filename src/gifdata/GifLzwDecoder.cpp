@@ -9,8 +9,8 @@
 
 #include "gifdata/GifData.h"
 
-TGIFLzwDecoder::TGIFLzwDecoder(TStream& stream, int minCodeSize)
-    : Stream(stream), MinCodeSize(minCodeSize), ClearCode(1 << minCodeSize), EndCode(ClearCode + 1),
+TGIFLzwDecoder::TGIFLzwDecoder(const std::uint8_t* data, std::size_t size, int minCodeSize)
+    : Data(data), Size(size), MinCodeSize(minCodeSize), ClearCode(1 << minCodeSize), EndCode(ClearCode + 1),
       CodeSize(minCodeSize + 1), SizeLimit(2 * ClearCode), NextFree(ClearCode + 2) {
     for (int i = 0; i < TableSize; ++i) RootPixels[std::size_t(i)] = std::uint8_t(i);
     for (int i = 0; i < ClearCode; ++i) {
@@ -27,22 +27,49 @@ bool TGIFLzwDecoder::Refill() {
     // Keep the last two bytes: a code may straddle two sub-blocks.
     Buffer[0] = Buffer[std::size_t(BytesInBuffer - 2)];
     Buffer[1] = Buffer[std::size_t(BytesInBuffer - 1)];
-    std::uint8_t length;
-    if (Stream.Read(&length, 1) != 1) return false;
+    if (At >= Size) return false;
+    const std::uint8_t length = Data[At++];
     int got = 0;
     if (length == 0) {
         Done = true;
-        TerminatorConsumed = true;
     } else {
-        std::int64_t left = std::max<std::int64_t>(Stream.Remaining(), 0);
-        int wanted = int(std::min<std::int64_t>(length, left)); // a length past the end is cut
-        got = int(Stream.Read(Buffer.data() + 2, std::size_t(wanted)));
+        got = int(std::min<std::size_t>(length, Size - At)); // a length past the end is cut
+        std::memcpy(Buffer.data() + 2, Data + At, std::size_t(got));
+        At += std::size_t(got);
         if (got == 0) Done = true; // nothing left after the length byte: no more bits will come
     }
     BytesInBuffer = got + 2;
     BitPosition = BitPosition - BitEnd + 16;
     BitEnd = (got + 2) * 8;
     return true;
+}
+
+std::int64_t TGIFLzwDecoder::MostPixelsFrom(std::int64_t dataBytes) {
+    if (dataBytes <= 0) return 0;
+    // Every payload bit, and the two carried-over bytes a last code may take.
+    std::int64_t bits = 8 * dataBytes + 16;
+    // Minimum code size 0 has the narrowest codes at every step. The first
+    // code after the clear the decoder starts with is one pixel; the j-th
+    // after it at most j + 2 (a chain through the j entries defined since,
+    // one more for the string being defined).
+    int codeSize = 1, sizeLimit = 2, nextFree = 3;
+    std::int64_t pixels = 0;
+    for (std::int64_t j = 0; bits >= codeSize; ++j) {
+        bits -= codeSize;
+        pixels += j + 2;
+        if (j > 0 && nextFree < TableSize) {
+            ++nextFree;
+            if (nextFree >= sizeLimit && sizeLimit < TableSize) {
+                sizeLimit *= 2;
+                ++codeSize;
+            }
+        }
+        if (nextFree == TableSize) { // full: every further 12-bit code the same
+            const std::int64_t longest = j + 3;
+            return pixels + bits / codeSize * longest;
+        }
+    }
+    return pixels;
 }
 
 // ---- the table
@@ -62,7 +89,6 @@ void TGIFLzwDecoder::ResetTable() {
 
 int TGIFLzwDecoder::EndOfData() {
     Finished = true;
-    SkipToTerminator(); // nothing to skip when the bit reader already read the terminator
     return -2;
 }
 
@@ -126,16 +152,6 @@ int TGIFLzwDecoder::DecodeCode(int c) {
     }
     OldCode = in;
     return Stack[std::size_t(--StackTop)];
-}
-
-void TGIFLzwDecoder::SkipToTerminator() {
-    if (TerminatorConsumed) return;
-    TerminatorConsumed = true;
-    std::uint8_t length;
-    while (Stream.Read(&length, 1) == 1 && length != 0) {
-        std::int64_t target = std::min(Stream.Position() + length, Stream.Size());
-        if (!Stream.Seek(target)) return;
-    }
 }
 
 // ---- whole strings
@@ -260,8 +276,7 @@ std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t 
 }
 
 void TGIFLzwDecoder::Finish() {
-    NextPixel(); // with well-formed data: the end code, which skips to the terminator
-    SkipToTerminator();
+    NextPixel(); // with well-formed data: the end code
 }
 
 // ---- the frame
@@ -306,18 +321,59 @@ void Deinterlace(std::uint8_t* pixels, int width, int height) {
 
 } // namespace
 
+namespace {
+
+// Reads the image data's sub-block chain as it stands (length bytes, payloads,
+// terminator), up to and including the terminator or the end of the stream.
+// Returns the number of payload bytes.
+std::int64_t ReadSubBlockChain(TStream& stream, std::vector<std::uint8_t>& chain) {
+    chain.clear();
+    std::int64_t payload = 0;
+    std::uint8_t length;
+    while (stream.Read(&length, 1) == 1) {
+        chain.push_back(length);
+        if (length == 0) break;
+        const std::size_t at = chain.size();
+        chain.resize(at + length);
+        const std::size_t got = stream.Read(chain.data() + at, length);
+        chain.resize(at + got);
+        payload += std::int64_t(got);
+        if (got < length) break; // the stream ends inside this sub-block
+    }
+    return payload;
+}
+
+} // namespace
+
 void TGIFImageData::DecodeImage(TStream& stream) {
+    FreePixels();
+    // The minimum code size and the frame's own data are read before any
+    // pixel is allocated: the data bounds how many pixels may be.
+    std::uint8_t minCodeSize = 0;
+    const bool hasData = stream.Read(&minCodeSize, 1) == 1;
+    if (hasData && minCodeSize > 11)
+        throw EGIFError("LZW minimum code size " + std::to_string(minCodeSize) + " is above 11");
+    std::vector<std::uint8_t> chain;
+    const std::int64_t dataBytes = hasData ? ReadSubBlockChain(stream, chain) : 0;
+
+    const std::int64_t pixels = std::int64_t(Width) * Height;
+    const std::int64_t uncovered = pixels - TGIFLzwDecoder::MostPixelsFrom(dataBytes);
+    if (uncovered > 0) {
+        std::int64_t alone = MaxUncoveredLoadPixels; // a frame without a document
+        std::int64_t& left = Owner ? Owner->FUncoveredPixelsLeft : alone;
+        if (uncovered > MaxUncoveredFramePixels || uncovered > left)
+            throw EGIFError("Frame of " + std::to_string(Width) + " x " + std::to_string(Height) +
+                            " pixels has far too little image data");
+        left -= uncovered;
+    }
+
     AllocatePixels();
-    if (std::int64_t(Width) * Height > 0 && !HasPixels())
+    if (pixels > 0 && !HasPixels())
         throw EGIFError("Not enough memory for a frame of " + std::to_string(Width) + " x " +
                         std::to_string(Height) + " pixels");
+    if (!hasData) return;
 
-    std::uint8_t minCodeSize;
-    if (stream.Read(&minCodeSize, 1) != 1) return;
-    if (minCodeSize > 11)
-        throw EGIFError("LZW minimum code size " + std::to_string(minCodeSize) + " is above 11");
-
-    auto decoder = std::make_unique<TGIFLzwDecoder>(stream, minCodeSize);
+    auto decoder = std::make_unique<TGIFLzwDecoder>(chain.data(), chain.size(), minCodeSize);
     if (PixelCount > 0) {
         // Decoded in data order; interlaced rows are then moved into place,
         // which leaves undecoded rows at index 1 just as filling them in place would.

@@ -12,26 +12,29 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
-
-#include "gifdata/GifStream.h"
 
 class TGIFLzwDecoder {
   public:
     static constexpr int TableSize = 4096;
     static constexpr int StackSize = 8192;
 
+    // data holds the image data's sub-block chain as it stands in the file
+    // (length bytes, payloads, terminator), cut where the file ends.
     // minCodeSize must be 0..11 (the caller refuses larger values).
-    TGIFLzwDecoder(TStream& stream, int minCodeSize);
+    TGIFLzwDecoder(const std::uint8_t* data, std::size_t size, int minCodeSize);
+
+    // The most pixels any chain with this many payload bytes can decode to:
+    // a string is at most one pixel longer than the codes read since the last
+    // clear, and codes are as narrow as the growing table allows.
+    static std::int64_t MostPixelsFrom(std::int64_t dataBytes);
 
     // Fills out[0..count) with pixels in data order; returns how many were
     // filled (fewer when the data stops first). Bytes of out past the
     // returned count are left as they were.
     std::int64_t Decode(std::uint8_t* out, std::int64_t count);
-    // The request after the last pixel: with well-formed data it reads the
-    // end code. Then moves the stream past the data's zero-length terminator
-    // when the decoder stopped before reading it, so block parsing resumes
-    // after the data.
+    // The request after the last pixel: with well-formed data it reads the end code.
     void Finish();
 
   private:
@@ -70,9 +73,10 @@ class TGIFLzwDecoder {
     void AddEntry(int first);
     int EndOfData();
     int Corrupt();
-    void SkipToTerminator();
 
-    TStream& Stream;
+    const std::uint8_t* Data; // the sub-block chain
+    std::size_t Size;
+    std::size_t At = 0; // next byte of the chain
     int MinCodeSize;
     int ClearCode;
     int EndCode;
@@ -102,7 +106,6 @@ class TGIFLzwDecoder {
     int BitEnd = 0;
     int BytesInBuffer = 2;
     bool Fresh = true;
-    bool Done = false;               // the bit reader has read the zero-length terminator
-    bool Finished = false;           // end code seen or string table corrupt: no more codes
-    bool TerminatorConsumed = false; // the stream stands after the data's terminator
+    bool Done = false;     // the bit reader has read the zero-length terminator
+    bool Finished = false; // end code seen or string table corrupt: no more codes
 };
