@@ -196,8 +196,9 @@ class TGIFImageData {
 
     // Reader: one image after its 0x2C introducer. False after ShowIOError.
     bool ReadImage(TStream& stream);
-    // Reads the LZW image data into Pixels (GifLzwDecoder.cpp). Data that
-    // runs out leaves the rest at index 1 without a message. Throws EGIFError
+    // Reads the LZW image data into Pixels (GifLzwDecoder.cpp) and, with a
+    // local table, recomputes its usage flags as UpdateLocalUsage does. Data
+    // that runs out leaves the rest at index 1 without a message. Throws EGIFError
     // for data that cannot be decoded at all (minimum code size above 11, a
     // frame that cannot be allocated); ReadImage turns it into ShowIOError.
     void DecodeImage(TStream& stream);

@@ -5,7 +5,14 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "gifdata/GifData.h"
 
@@ -13,6 +20,7 @@ TGIFLzwDecoder::TGIFLzwDecoder(const std::uint8_t* data, std::size_t size, int m
     : Data(data), Size(size), MinCodeSize(minCodeSize), ClearCode(1 << minCodeSize), EndCode(ClearCode + 1),
       CodeSize(minCodeSize + 1), SizeLimit(2 * ClearCode), NextFree(ClearCode + 2) {
     for (int i = 0; i < TableSize; ++i) RootPixels[std::size_t(i)] = std::uint8_t(i);
+    std::fill(RootPixels.begin() + TableSize, RootPixels.end(), std::uint8_t(0));
     for (int i = 0; i < ClearCode; ++i) {
         Length[std::size_t(i)] = 1;
         First[std::size_t(i)] = std::uint16_t(i);
@@ -193,6 +201,7 @@ std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t 
             }
             FirstCode = OldCode = c;
             *dst = std::uint8_t(c);
+            Seen[std::uint8_t(c)] = 1;
             // A first code that is no pixel leaves the table without a picture
             // of the output: the plain walk takes over.
             if (c >= ClearCode) Plain = true;
@@ -241,6 +250,7 @@ std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t 
         }
         FirstCode = first;
         OldCode = c;
+        Seen[std::uint8_t(first)] = 1;
 
         const std::int64_t room = end - dst;
         if (room >= length + 16) {
@@ -325,20 +335,80 @@ namespace {
 
 // Reads the image data's sub-block chain as it stands (length bytes, payloads,
 // terminator), up to and including the terminator or the end of the stream.
-// Returns the number of payload bytes.
+// Returns the number of payload bytes. The stream is read in large pieces;
+// what was read past the terminator is given back with a seek.
+// The sub-block chain of the frame being read. The buffer is kept for the
+// next frame of the thread (a load reads frame after frame), unless it grew
+// large.
+struct TChainBuffer {
+    std::vector<std::uint8_t>& Bytes;
+    TChainBuffer() : Bytes(Kept()) {}
+    ~TChainBuffer() {
+        if (Bytes.capacity() > (std::size_t(4) << 20)) std::vector<std::uint8_t>().swap(Bytes);
+    }
+    TChainBuffer(const TChainBuffer&) = delete;
+    TChainBuffer& operator=(const TChainBuffer&) = delete;
+    static std::vector<std::uint8_t>& Kept() {
+        thread_local std::vector<std::uint8_t> bytes;
+        return bytes;
+    }
+};
+
+// Makes pixels count bytes long. Its pages are asked for in one call rather
+// than one page fault at a time as decoding first writes them; the bytes are
+// then zero (a vector cannot leave them unset), and decoding overwrites them.
+bool AllocateForDecoding(std::vector<std::uint8_t>& pixels, std::int64_t count) {
+    try {
+        pixels.reserve(std::size_t(count));
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+#if defined(MADV_POPULATE_WRITE)
+    static const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const std::uintptr_t begin = (std::uintptr_t(pixels.data()) + page - 1) / page * page;
+    const std::uintptr_t end = (std::uintptr_t(pixels.data()) + std::uintptr_t(count)) / page * page;
+    if (page > 0 && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#endif
+    pixels.resize(std::size_t(count));
+    return true;
+}
+
 std::int64_t ReadSubBlockChain(TStream& stream, std::vector<std::uint8_t>& chain) {
     chain.clear();
+    // Appends the next piece of the stream; false at its end.
+    auto readMore = [&stream, &chain] {
+        constexpr std::size_t piece = std::size_t(64) << 10;
+        const std::size_t have = chain.size();
+        chain.resize(have + piece);
+        const std::size_t got = stream.Read(chain.data() + have, piece);
+        chain.resize(have + got);
+        return got > 0;
+    };
     std::int64_t payload = 0;
-    std::uint8_t length;
-    while (stream.Read(&length, 1) == 1) {
-        chain.push_back(length);
-        if (length == 0) break;
-        const std::size_t at = chain.size();
-        chain.resize(at + length);
-        const std::size_t got = stream.Read(chain.data() + at, length);
-        chain.resize(at + got);
-        payload += std::int64_t(got);
-        if (got < length) break; // the stream ends inside this sub-block
+    std::size_t next = 0; // the next length byte
+    for (;;) {
+        if (next >= chain.size() && !readMore()) break;
+        const std::size_t length = chain[next];
+        if (length == 0) {
+            ++next;
+            break;
+        }
+        const std::size_t blockEnd = next + 1 + length;
+        while (chain.size() < blockEnd && readMore()) {
+        }
+        if (chain.size() < blockEnd) { // the stream ends inside this sub-block
+            payload += std::int64_t(chain.size() - next - 1);
+            next = chain.size();
+            break;
+        }
+        payload += std::int64_t(length);
+        next = blockEnd;
+    }
+    if (chain.size() > next) {
+        stream.Seek(stream.Position() - std::int64_t(chain.size() - next));
+        chain.resize(next);
     }
     return payload;
 }
@@ -353,8 +423,8 @@ void TGIFImageData::DecodeImage(TStream& stream) {
     const bool hasData = stream.Read(&minCodeSize, 1) == 1;
     if (hasData && minCodeSize > 11)
         throw EGIFError("LZW minimum code size " + std::to_string(minCodeSize) + " is above 11");
-    std::vector<std::uint8_t> chain;
-    const std::int64_t dataBytes = hasData ? ReadSubBlockChain(stream, chain) : 0;
+    TChainBuffer chain;
+    const std::int64_t dataBytes = hasData ? ReadSubBlockChain(stream, chain.Bytes) : 0;
 
     const std::int64_t pixels = std::int64_t(Width) * Height;
     const std::int64_t uncovered = pixels - TGIFLzwDecoder::MostPixelsFrom(dataBytes);
@@ -367,18 +437,32 @@ void TGIFImageData::DecodeImage(TStream& stream) {
         left -= uncovered;
     }
 
-    AllocatePixels();
-    if (pixels > 0 && !HasPixels())
+    if (pixels > 0 && (pixels > MaxFramePixels || !AllocateForDecoding(Pixels, pixels)))
         throw EGIFError("Not enough memory for a frame of " + std::to_string(Width) + " x " +
                         std::to_string(Height) + " pixels");
-    if (!hasData) return;
+    PixelCount = std::int32_t(pixels);
 
-    auto decoder = std::make_unique<TGIFLzwDecoder>(chain.data(), chain.size(), minCodeSize);
-    if (PixelCount > 0) {
-        // Decoded in data order; interlaced rows are then moved into place,
-        // which leaves undecoded rows at index 1 just as filling them in place would.
-        decoder->Decode(Pixels.data(), PixelCount);
-        if (Interlaced()) Deinterlace(Pixels.data(), Width, Height);
+    std::int64_t decoded = 0;
+    std::unique_ptr<TGIFLzwDecoder> decoder;
+    if (hasData) {
+        decoder = std::make_unique<TGIFLzwDecoder>(chain.Bytes.data(), chain.Bytes.size(), minCodeSize);
+        if (PixelCount > 0) decoded = decoder->Decode(Pixels.data(), PixelCount);
+        decoder->Finish();
     }
-    decoder->Finish();
+    // Pixels the data did not reach are index 1. Interlaced rows, decoded in
+    // data order, then move into place, undecoded ones with them.
+    std::fill(Pixels.begin() + decoded, Pixels.end(), std::uint8_t(1));
+    if (Interlaced() && PixelCount > 0) Deinterlace(Pixels.data(), Width, Height);
+
+    // The usage flags of a local table, from what the decoder saw when it can
+    // tell, without another pass over the pixels.
+    if (!HasLocalTable()) return;
+    if (decoder && !decoder->KnowsSeenValues()) {
+        UpdateLocalUsage();
+        return;
+    }
+    for (int i = 0; i < 256; ++i)
+        LocalPalette[std::size_t(i)].Used = decoder ? decoder->SeenValues()[std::size_t(i)] : 0;
+    if (decoded < PixelCount) LocalPalette[1].Used = 1;
+    if (Control->Transparent()) LocalPalette[Control->TransparentIndex].Used = 1;
 }

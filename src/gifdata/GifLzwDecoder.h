@@ -37,6 +37,12 @@ class TGIFLzwDecoder {
     // The request after the last pixel: with well-formed data it reads the end code.
     void Finish();
 
+    // Whether the pixels Decode wrote hold only values marked in SeenValues:
+    // every string is made of first pixels of the strings decoded before it.
+    // Not known once data that breaks the table's rules was met.
+    bool KnowsSeenValues() const { return !Plain; }
+    const std::array<std::uint8_t, 256>& SeenValues() const { return Seen; }
+
   private:
     // The plain walk: one pixel per call from the output stack.
     int NextPixel();
@@ -87,17 +93,19 @@ class TGIFLzwDecoder {
     int OldCode = 0;
     // The string table. Prefix and Suffix define it; Length, First and Where
     // (a copy of the string in the output, or in RootPixels for one pixel)
-    // let a string be copied whole.
-    std::array<std::uint16_t, TableSize> Prefix{};
-    std::array<std::uint16_t, TableSize> Suffix{};
-    std::array<std::uint16_t, TableSize> Length{};
-    std::array<std::uint16_t, TableSize> First{};
-    std::array<const std::uint8_t*, TableSize> Where{};
-    std::array<std::uint8_t, TableSize + 16> RootPixels{};
+    // let a string be copied whole. They start uninitialised: only entries
+    // below NextFree are read, and ResetTable sets Prefix and Suffix whole.
+    std::array<std::uint16_t, TableSize> Prefix;
+    std::array<std::uint16_t, TableSize> Suffix;
+    std::array<std::uint16_t, TableSize> Length;
+    std::array<std::uint16_t, TableSize> First;
+    std::array<const std::uint8_t*, TableSize> Where;
+    std::array<std::uint8_t, TableSize + 16> RootPixels;
     // Where the previous code's string was written; the next entry starts there.
     const std::uint8_t* Previous = nullptr;
     bool Plain = false; // the rest of the frame goes through NextPixel
-    std::array<std::uint16_t, StackSize> Stack{};
+    std::array<std::uint16_t, StackSize> Stack;
+    std::array<std::uint8_t, 256> Seen{}; // first pixels of the strings decoded so far
     int StackTop = 0;
     // Two carried-over bytes, one sub-block, and slack so that a code's word
     // never reads outside the array.

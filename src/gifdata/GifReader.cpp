@@ -140,8 +140,7 @@ bool TGIFImageData::ReadImage(TStream& stream) {
         if (std::int64_t(Width) * Height > MaxFramePixels)
             throw EGIFError("Frame of " + std::to_string(Width) + " x " + std::to_string(Height) +
                             " pixels is too large");
-        DecodeImage(stream); // refuses a frame far larger than its own data could describe
-        UpdateLocalUsage();
+        DecodeImage(stream); // refuses a frame far larger than its own data could describe; sets the usage
         return true;
     } catch (const std::bad_alloc&) {
         ShowIOError("Not enough memory for a frame of " + std::to_string(Width) + " x " +
