@@ -3,21 +3,36 @@
 // Each benchmark runs our codec and giflib on the same input in the same
 // iteration (so both see the same machine load) and reports:
 //   ours_Mpx/s, giflib_Mpx/s, ratio = ours / giflib.
-// The reported time is ours, in CPU time of the benchmark thread. Inputs are generated here:
+// The reported time is ours, in CPU time of the benchmark thread. Synthetic inputs, generated here:
 //   photo   1024 x 768, 256 colours, a smooth colour field dithered to a 8x8x4 cube with grain
 //   screen  10 frames of 800 x 600, 16 flat colours: windows, rows of text in a 60-glyph font, a moving
 //   pointer noise   512 x 512, uniform random indices over 256 colours (the table fills every ~4000 codes)
+// Files like real ones, made once by ImageMagick (scripts/make_bench_gifs.sh, kept in the build folder):
+//   file_photo_dithered, file_photo_undithered  16 frames of 800 x 600 each, every frame quantised
+//                        to its own 256 colours, Floyd-Steinberg dithered or not
+//   file_screen          40 frames of 800 x 600 of a desktop with anti-aliased text, 256 colours
+//   file_realistic       100 frames of 800 x 600: plasma, blurred noise and noise, dithered and not
 // Decode: TGIFData::LoadFromStream against DGifOpen + DGifSlurp, both from memory.
 // Encode: TGIFImageData::EncodeImage per frame against EGifPutImageDesc + EGifPutLine.
+// Info: the whole `frameloom-cli info FILE` process (start included; CPU time of the child, and
+// its wall time) against DGifOpenFileName + DGifSlurp of the same file in this process; also the
+// child's peak memory against the goal of 1.2 x the frames' index bytes + 30 MB.
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <gif_lib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <chrono>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -35,7 +50,10 @@ struct TInput {
     int Height = 0;
     std::vector<Bytes> Frames;
     Bytes File; // the frames as one GIF file, written by our encoder
-    double Pixels() const { return double(Width) * Height * double(Frames.size()); }
+    double FilePixels = 0; // for inputs read from a file: the pixels of all its frames
+    double Pixels() const {
+        return FilePixels > 0 ? FilePixels : double(Width) * Height * double(Frames.size());
+    }
 };
 
 Bytes MakeFile(int width, int height, const std::vector<Bytes>& frames) {
@@ -156,6 +174,29 @@ const TInput& Input(int which) {
     return inputs[which];
 }
 
+std::string BenchGif(const char* name) {
+    return std::string(FRAMELOOM_BENCH_GIFS) + "/" + name;
+}
+
+TInput FileInput(const char* name) {
+    TInput input;
+    std::ifstream in(BenchGif(name), std::ios::binary);
+    input.File.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    TMemoryStream stream(input.File);
+    TGIFData document;
+    if (!document.LoadFromStream(stream)) throw std::runtime_error(std::string("cannot read ") + name);
+    for (const auto& frame : document.Frames) input.FilePixels += double(frame->PixelCount);
+    return input;
+}
+
+const char* const FileNames[] = {"photo-dithered.gif", "photo-undithered.gif", "screen.gif", "realistic.gif"};
+
+const TInput& FileInputAt(int which) {
+    static const TInput inputs[4] = {FileInput(FileNames[0]), FileInput(FileNames[1]), FileInput(FileNames[2]),
+                                     FileInput(FileNames[3])};
+    return inputs[which];
+}
+
 // ---- giflib over memory
 
 struct TReadCursor {
@@ -265,6 +306,78 @@ void BM_Decode(benchmark::State& state, int which) {
     Report(state, input, ours, theirs);
 }
 
+void BM_DecodeFile(benchmark::State& state, int which) {
+    const TInput& input = FileInputAt(which);
+    double ours = 0, theirs = 0;
+    for (auto _ : state) {
+        const double t = Seconds([&] { benchmark::DoNotOptimize(OursDecode(input.File)); });
+        theirs += Seconds([&] { benchmark::DoNotOptimize(GiflibDecode(input.File)); });
+        ours += t;
+        state.SetIterationTime(t);
+    }
+    Report(state, input, ours, theirs);
+}
+
+// ---- frameloom-cli info as a process
+
+struct TChildRun {
+    double Cpu = 0;       // user + system seconds of the child
+    double Wall = 0;      // seconds from fork to its end
+    double PeakBytes = 0; // the child's peak resident memory
+};
+
+TChildRun RunInfoProcess(const std::string& path) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("cannot start frameloom-cli");
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execl(FRAMELOOM_CLI, FRAMELOOM_CLI, "info", path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("frameloom-cli info failed on " + path);
+    TChildRun run;
+    run.Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.Cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+              1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+    run.PeakBytes = double(usage.ru_maxrss) * 1024;
+    return run;
+}
+
+std::size_t GiflibDecodeFile(const std::string& path) {
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (!gif || DGifSlurp(gif) != GIF_OK) throw std::runtime_error("giflib cannot decode " + path);
+    const std::size_t frames = std::size_t(gif->ImageCount);
+    DGifCloseFile(gif, &error);
+    return frames;
+}
+
+void BM_InfoProcess(benchmark::State& state, int which) {
+    const TInput& input = FileInputAt(which);
+    const std::string path = BenchGif(FileNames[which]);
+    double ours = 0, oursWall = 0, theirs = 0, theirsWall = 0, peak = 0;
+    for (auto _ : state) {
+        const TChildRun run = RunInfoProcess(path);
+        const auto start = std::chrono::steady_clock::now();
+        theirs += Seconds([&] { benchmark::DoNotOptimize(GiflibDecodeFile(path)); });
+        theirsWall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ours += run.Cpu;
+        oursWall += run.Wall;
+        peak = std::max(peak, run.PeakBytes);
+        state.SetIterationTime(run.Cpu);
+    }
+    Report(state, input, ours, theirs);
+    state.counters["wall_ratio"] = theirsWall / oursWall;
+    state.counters["peak_MB"] = peak / 1e6;
+    state.counters["peak_goal_MB"] = 1.2 * input.Pixels() / 1e6 + 30;
+}
+
 void BM_Encode(benchmark::State& state, int which) {
     const TInput& input = Input(which);
     TEncodeJob job(input);
@@ -287,5 +400,17 @@ void BM_Encode(benchmark::State& state, int which) {
 FRAMELOOM_CODEC_BENCH(photo, 0);
 FRAMELOOM_CODEC_BENCH(screen, 1);
 FRAMELOOM_CODEC_BENCH(noise, 2);
+
+#define FRAMELOOM_FILE_BENCH(name, which)                                                                    \
+    BENCHMARK_CAPTURE(BM_DecodeFile, name, which)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5)
+
+FRAMELOOM_FILE_BENCH(file_photo_dithered, 0);
+FRAMELOOM_FILE_BENCH(file_photo_undithered, 1);
+FRAMELOOM_FILE_BENCH(file_screen, 2);
+FRAMELOOM_FILE_BENCH(file_realistic, 3);
+BENCHMARK_CAPTURE(BM_InfoProcess, file_realistic, 3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(8);
 
 BENCHMARK_MAIN();

@@ -1,10 +1,11 @@
 // frameloom-cli info FILE.gif [--json]: loads a GIF through the editor's reader
 // and prints the document as it was read, block by block.
 
-#include <array>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
+
+#include <zlib.h>
 
 #include "CliCommand.h"
 #include "gifdata/GifData.h"
@@ -21,18 +22,7 @@ const char* const InfoUsage =
     "the failure on stdout), 2 usage error.\n";
 
 std::uint32_t Crc32(const std::vector<std::uint8_t>& bytes) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (std::uint8_t b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
+    return std::uint32_t(crc32_z(0, bytes.data(), bytes.size()));
 }
 
 std::string Hex(unsigned value, int digits) {

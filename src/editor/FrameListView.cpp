@@ -29,7 +29,11 @@ class TFrameRowDelegate : public QStyledItemDelegate {
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const int w = TFrameListView::ThumbnailWidth, h = TFrameListView::ThumbnailHeight;
-        const auto* frame = reinterpret_cast<const TGIFImageData*>(index.data(FrameRole).value<quintptr>());
+        auto* frame = reinterpret_cast<TGIFImageData*>(index.data(FrameRole).value<quintptr>());
+        // A frame that was read from a file has no thumbnail yet: it is drawn
+        // when its row first comes into view, so opening a long animation does
+        // not wait for the thumbnails of rows nobody looks at.
+        if (frame && !frame->Thumbnail) frame->RenderThumbnail();
         QImage card;
         if (frame && frame->Thumbnail && !frame->Thumbnail->Empty())
             card = ToQImage(*frame->Thumbnail).convertToFormat(QImage::Format_RGB32);

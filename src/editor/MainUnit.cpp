@@ -599,8 +599,7 @@ bool TMainForm::LoadFile(const std::string& path) {
                 frame->LocalPalette[i].Blue = DefaultPalette[i].Blue;
             }
         }
-        GIF->RefreshThumbnails();
-        FillFrameList();
+        FillFrameList(); // the list draws each thumbnail as its row comes into view
         FileName = path;
         setWindowTitle(BaseCaption + QStringLiteral(" - ") + Q(path));
         LastFrameIndex = -1;

@@ -67,6 +67,13 @@ int SizeCodeFor(int n);
 // The largest frame the codec holds in memory (1 GiB of indices). A frame
 // beyond it gets no pixel buffer; the reader refuses it with a message.
 constexpr std::int64_t MaxFramePixels = std::int64_t(1) << 30;
+// Pixels of a frame beyond the most its own image data could decode to stay
+// index 1. A frame may have at most MaxUncoveredFramePixels of them and a
+// load at most MaxUncoveredLoadPixels in all, so that a small file cannot make
+// the reader allocate much more than its data describes, whatever its frame
+// count. Larger frames are refused with a message.
+constexpr std::int64_t MaxUncoveredFramePixels = std::int64_t(1) << 20;
+constexpr std::int64_t MaxUncoveredLoadPixels = std::int64_t(16) << 20;
 
 // ---------------------------------------------------------------------------
 // Extension blocks
@@ -189,8 +196,9 @@ class TGIFImageData {
 
     // Reader: one image after its 0x2C introducer. False after ShowIOError.
     bool ReadImage(TStream& stream);
-    // Reads the LZW image data into Pixels (GifLzwDecoder.cpp). Data that
-    // runs out leaves the rest at index 1 without a message. Throws EGIFError
+    // Reads the LZW image data into Pixels (GifLzwDecoder.cpp) and, with a
+    // local table, recomputes its usage flags as UpdateLocalUsage does. Data
+    // that runs out leaves the rest at index 1 without a message. Throws EGIFError
     // for data that cannot be decoded at all (minimum code size above 11, a
     // frame that cannot be allocated); ReadImage turns it into ShowIOError.
     void DecodeImage(TStream& stream);
@@ -307,5 +315,8 @@ class TGIFData {
     TPalette GlobalPalette{};
 
   private:
+    friend class TGIFImageData; // the reader's frames draw on FUncoveredPixelsLeft
     void DestroyFrames();
+    // What is left of MaxUncoveredLoadPixels in the current load.
+    std::int64_t FUncoveredPixelsLeft = MaxUncoveredLoadPixels;
 };

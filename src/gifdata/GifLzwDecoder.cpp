@@ -5,14 +5,22 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 #include "gifdata/GifData.h"
 
-TGIFLzwDecoder::TGIFLzwDecoder(TStream& stream, int minCodeSize)
-    : Stream(stream), MinCodeSize(minCodeSize), ClearCode(1 << minCodeSize), EndCode(ClearCode + 1),
+TGIFLzwDecoder::TGIFLzwDecoder(const std::uint8_t* data, std::size_t size, int minCodeSize)
+    : Data(data), Size(size), MinCodeSize(minCodeSize), ClearCode(1 << minCodeSize), EndCode(ClearCode + 1),
       CodeSize(minCodeSize + 1), SizeLimit(2 * ClearCode), NextFree(ClearCode + 2) {
     for (int i = 0; i < TableSize; ++i) RootPixels[std::size_t(i)] = std::uint8_t(i);
+    std::fill(RootPixels.begin() + TableSize, RootPixels.end(), std::uint8_t(0));
     for (int i = 0; i < ClearCode; ++i) {
         Length[std::size_t(i)] = 1;
         First[std::size_t(i)] = std::uint16_t(i);
@@ -27,22 +35,49 @@ bool TGIFLzwDecoder::Refill() {
     // Keep the last two bytes: a code may straddle two sub-blocks.
     Buffer[0] = Buffer[std::size_t(BytesInBuffer - 2)];
     Buffer[1] = Buffer[std::size_t(BytesInBuffer - 1)];
-    std::uint8_t length;
-    if (Stream.Read(&length, 1) != 1) return false;
+    if (At >= Size) return false;
+    const std::uint8_t length = Data[At++];
     int got = 0;
     if (length == 0) {
         Done = true;
-        TerminatorConsumed = true;
     } else {
-        std::int64_t left = std::max<std::int64_t>(Stream.Remaining(), 0);
-        int wanted = int(std::min<std::int64_t>(length, left)); // a length past the end is cut
-        got = int(Stream.Read(Buffer.data() + 2, std::size_t(wanted)));
+        got = int(std::min<std::size_t>(length, Size - At)); // a length past the end is cut
+        std::memcpy(Buffer.data() + 2, Data + At, std::size_t(got));
+        At += std::size_t(got);
         if (got == 0) Done = true; // nothing left after the length byte: no more bits will come
     }
     BytesInBuffer = got + 2;
     BitPosition = BitPosition - BitEnd + 16;
     BitEnd = (got + 2) * 8;
     return true;
+}
+
+std::int64_t TGIFLzwDecoder::MostPixelsFrom(std::int64_t dataBytes) {
+    if (dataBytes <= 0) return 0;
+    // Every payload bit, and the two carried-over bytes a last code may take.
+    std::int64_t bits = 8 * dataBytes + 16;
+    // Minimum code size 0 has the narrowest codes at every step. The first
+    // code after the clear the decoder starts with is one pixel; the j-th
+    // after it at most j + 2 (a chain through the j entries defined since,
+    // one more for the string being defined).
+    int codeSize = 1, sizeLimit = 2, nextFree = 3;
+    std::int64_t pixels = 0;
+    for (std::int64_t j = 0; bits >= codeSize; ++j) {
+        bits -= codeSize;
+        pixels += j + 2;
+        if (j > 0 && nextFree < TableSize) {
+            ++nextFree;
+            if (nextFree >= sizeLimit && sizeLimit < TableSize) {
+                sizeLimit *= 2;
+                ++codeSize;
+            }
+        }
+        if (nextFree == TableSize) { // full: every further 12-bit code the same
+            const std::int64_t longest = j + 3;
+            return pixels + bits / codeSize * longest;
+        }
+    }
+    return pixels;
 }
 
 // ---- the table
@@ -62,7 +97,6 @@ void TGIFLzwDecoder::ResetTable() {
 
 int TGIFLzwDecoder::EndOfData() {
     Finished = true;
-    SkipToTerminator(); // nothing to skip when the bit reader already read the terminator
     return -2;
 }
 
@@ -128,16 +162,6 @@ int TGIFLzwDecoder::DecodeCode(int c) {
     return Stack[std::size_t(--StackTop)];
 }
 
-void TGIFLzwDecoder::SkipToTerminator() {
-    if (TerminatorConsumed) return;
-    TerminatorConsumed = true;
-    std::uint8_t length;
-    while (Stream.Read(&length, 1) == 1 && length != 0) {
-        std::int64_t target = std::min(Stream.Position() + length, Stream.Size());
-        if (!Stream.Seek(target)) return;
-    }
-}
-
 // ---- whole strings
 
 namespace {
@@ -177,6 +201,7 @@ std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t 
             }
             FirstCode = OldCode = c;
             *dst = std::uint8_t(c);
+            Seen[std::uint8_t(c)] = 1;
             // A first code that is no pixel leaves the table without a picture
             // of the output: the plain walk takes over.
             if (c >= ClearCode) Plain = true;
@@ -225,6 +250,7 @@ std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t 
         }
         FirstCode = first;
         OldCode = c;
+        Seen[std::uint8_t(first)] = 1;
 
         const std::int64_t room = end - dst;
         if (room >= length + 16) {
@@ -260,8 +286,7 @@ std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t 
 }
 
 void TGIFLzwDecoder::Finish() {
-    NextPixel(); // with well-formed data: the end code, which skips to the terminator
-    SkipToTerminator();
+    NextPixel(); // with well-formed data: the end code
 }
 
 // ---- the frame
@@ -306,23 +331,138 @@ void Deinterlace(std::uint8_t* pixels, int width, int height) {
 
 } // namespace
 
+namespace {
+
+// Reads the image data's sub-block chain as it stands (length bytes, payloads,
+// terminator), up to and including the terminator or the end of the stream.
+// Returns the number of payload bytes. The stream is read in large pieces;
+// what was read past the terminator is given back with a seek.
+// The sub-block chain of the frame being read. The buffer is kept for the
+// next frame of the thread (a load reads frame after frame), unless it grew
+// large.
+struct TChainBuffer {
+    std::vector<std::uint8_t>& Bytes;
+    TChainBuffer() : Bytes(Kept()) {}
+    ~TChainBuffer() {
+        if (Bytes.capacity() > (std::size_t(4) << 20)) std::vector<std::uint8_t>().swap(Bytes);
+    }
+    TChainBuffer(const TChainBuffer&) = delete;
+    TChainBuffer& operator=(const TChainBuffer&) = delete;
+    static std::vector<std::uint8_t>& Kept() {
+        thread_local std::vector<std::uint8_t> bytes;
+        return bytes;
+    }
+};
+
+// Makes pixels count bytes long. Its pages are asked for in one call rather
+// than one page fault at a time as decoding first writes them; the bytes are
+// then zero (a vector cannot leave them unset), and decoding overwrites them.
+bool AllocateForDecoding(std::vector<std::uint8_t>& pixels, std::int64_t count) {
+    try {
+        pixels.reserve(std::size_t(count));
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+#if defined(MADV_POPULATE_WRITE)
+    static const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const std::uintptr_t begin = (std::uintptr_t(pixels.data()) + page - 1) / page * page;
+    const std::uintptr_t end = (std::uintptr_t(pixels.data()) + std::uintptr_t(count)) / page * page;
+    if (page > 0 && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#endif
+    pixels.resize(std::size_t(count));
+    return true;
+}
+
+std::int64_t ReadSubBlockChain(TStream& stream, std::vector<std::uint8_t>& chain) {
+    chain.clear();
+    // Appends the next piece of the stream; false at its end.
+    auto readMore = [&stream, &chain] {
+        constexpr std::size_t piece = std::size_t(64) << 10;
+        const std::size_t have = chain.size();
+        chain.resize(have + piece);
+        const std::size_t got = stream.Read(chain.data() + have, piece);
+        chain.resize(have + got);
+        return got > 0;
+    };
+    std::int64_t payload = 0;
+    std::size_t next = 0; // the next length byte
+    for (;;) {
+        if (next >= chain.size() && !readMore()) break;
+        const std::size_t length = chain[next];
+        if (length == 0) {
+            ++next;
+            break;
+        }
+        const std::size_t blockEnd = next + 1 + length;
+        while (chain.size() < blockEnd && readMore()) {
+        }
+        if (chain.size() < blockEnd) { // the stream ends inside this sub-block
+            payload += std::int64_t(chain.size() - next - 1);
+            next = chain.size();
+            break;
+        }
+        payload += std::int64_t(length);
+        next = blockEnd;
+    }
+    if (chain.size() > next) {
+        stream.Seek(stream.Position() - std::int64_t(chain.size() - next));
+        chain.resize(next);
+    }
+    return payload;
+}
+
+} // namespace
+
 void TGIFImageData::DecodeImage(TStream& stream) {
-    AllocatePixels();
-    if (std::int64_t(Width) * Height > 0 && !HasPixels())
+    FreePixels();
+    // The minimum code size and the frame's own data are read before any
+    // pixel is allocated: the data bounds how many pixels may be.
+    std::uint8_t minCodeSize = 0;
+    const bool hasData = stream.Read(&minCodeSize, 1) == 1;
+    if (hasData && minCodeSize > 11)
+        throw EGIFError("LZW minimum code size " + std::to_string(minCodeSize) + " is above 11");
+    TChainBuffer chain;
+    const std::int64_t dataBytes = hasData ? ReadSubBlockChain(stream, chain.Bytes) : 0;
+
+    const std::int64_t pixels = std::int64_t(Width) * Height;
+    const std::int64_t uncovered = pixels - TGIFLzwDecoder::MostPixelsFrom(dataBytes);
+    if (uncovered > 0) {
+        std::int64_t alone = MaxUncoveredLoadPixels; // a frame without a document
+        std::int64_t& left = Owner ? Owner->FUncoveredPixelsLeft : alone;
+        if (uncovered > MaxUncoveredFramePixels || uncovered > left)
+            throw EGIFError("Frame of " + std::to_string(Width) + " x " + std::to_string(Height) +
+                            " pixels has far too little image data");
+        left -= uncovered;
+    }
+
+    if (pixels > 0 && (pixels > MaxFramePixels || !AllocateForDecoding(Pixels, pixels)))
         throw EGIFError("Not enough memory for a frame of " + std::to_string(Width) + " x " +
                         std::to_string(Height) + " pixels");
+    PixelCount = std::int32_t(pixels);
 
-    std::uint8_t minCodeSize;
-    if (stream.Read(&minCodeSize, 1) != 1) return;
-    if (minCodeSize > 11)
-        throw EGIFError("LZW minimum code size " + std::to_string(minCodeSize) + " is above 11");
-
-    auto decoder = std::make_unique<TGIFLzwDecoder>(stream, minCodeSize);
-    if (PixelCount > 0) {
-        // Decoded in data order; interlaced rows are then moved into place,
-        // which leaves undecoded rows at index 1 just as filling them in place would.
-        decoder->Decode(Pixels.data(), PixelCount);
-        if (Interlaced()) Deinterlace(Pixels.data(), Width, Height);
+    std::int64_t decoded = 0;
+    std::unique_ptr<TGIFLzwDecoder> decoder;
+    if (hasData) {
+        decoder = std::make_unique<TGIFLzwDecoder>(chain.Bytes.data(), chain.Bytes.size(), minCodeSize);
+        if (PixelCount > 0) decoded = decoder->Decode(Pixels.data(), PixelCount);
+        decoder->Finish();
     }
-    decoder->Finish();
+    // Pixels the data did not reach are index 1. Interlaced rows, decoded in
+    // data order, then move into place, undecoded ones with them.
+    std::fill(Pixels.begin() + decoded, Pixels.end(), std::uint8_t(1));
+    if (Interlaced() && PixelCount > 0) Deinterlace(Pixels.data(), Width, Height);
+
+    // The usage flags of a local table, from what the decoder saw when it can
+    // tell, without another pass over the pixels.
+    if (!HasLocalTable()) return;
+    if (decoder && !decoder->KnowsSeenValues()) {
+        UpdateLocalUsage();
+        return;
+    }
+    for (int i = 0; i < 256; ++i)
+        LocalPalette[std::size_t(i)].Used = decoder ? decoder->SeenValues()[std::size_t(i)] : 0;
+    if (decoded < PixelCount) LocalPalette[1].Used = 1;
+    if (Control->Transparent()) LocalPalette[Control->TransparentIndex].Used = 1;
 }

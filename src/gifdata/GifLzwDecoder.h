@@ -12,27 +12,36 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
-
-#include "gifdata/GifStream.h"
 
 class TGIFLzwDecoder {
   public:
     static constexpr int TableSize = 4096;
     static constexpr int StackSize = 8192;
 
+    // data holds the image data's sub-block chain as it stands in the file
+    // (length bytes, payloads, terminator), cut where the file ends.
     // minCodeSize must be 0..11 (the caller refuses larger values).
-    TGIFLzwDecoder(TStream& stream, int minCodeSize);
+    TGIFLzwDecoder(const std::uint8_t* data, std::size_t size, int minCodeSize);
+
+    // The most pixels any chain with this many payload bytes can decode to:
+    // a string is at most one pixel longer than the codes read since the last
+    // clear, and codes are as narrow as the growing table allows.
+    static std::int64_t MostPixelsFrom(std::int64_t dataBytes);
 
     // Fills out[0..count) with pixels in data order; returns how many were
     // filled (fewer when the data stops first). Bytes of out past the
     // returned count are left as they were.
     std::int64_t Decode(std::uint8_t* out, std::int64_t count);
-    // The request after the last pixel: with well-formed data it reads the
-    // end code. Then moves the stream past the data's zero-length terminator
-    // when the decoder stopped before reading it, so block parsing resumes
-    // after the data.
+    // The request after the last pixel: with well-formed data it reads the end code.
     void Finish();
+
+    // Whether the pixels Decode wrote hold only values marked in SeenValues:
+    // every string is made of first pixels of the strings decoded before it.
+    // Not known once data that breaks the table's rules was met.
+    bool KnowsSeenValues() const { return !Plain; }
+    const std::array<std::uint8_t, 256>& SeenValues() const { return Seen; }
 
   private:
     // The plain walk: one pixel per call from the output stack.
@@ -70,9 +79,10 @@ class TGIFLzwDecoder {
     void AddEntry(int first);
     int EndOfData();
     int Corrupt();
-    void SkipToTerminator();
 
-    TStream& Stream;
+    const std::uint8_t* Data; // the sub-block chain
+    std::size_t Size;
+    std::size_t At = 0; // next byte of the chain
     int MinCodeSize;
     int ClearCode;
     int EndCode;
@@ -83,17 +93,19 @@ class TGIFLzwDecoder {
     int OldCode = 0;
     // The string table. Prefix and Suffix define it; Length, First and Where
     // (a copy of the string in the output, or in RootPixels for one pixel)
-    // let a string be copied whole.
-    std::array<std::uint16_t, TableSize> Prefix{};
-    std::array<std::uint16_t, TableSize> Suffix{};
-    std::array<std::uint16_t, TableSize> Length{};
-    std::array<std::uint16_t, TableSize> First{};
-    std::array<const std::uint8_t*, TableSize> Where{};
-    std::array<std::uint8_t, TableSize + 16> RootPixels{};
+    // let a string be copied whole. They start uninitialised: only entries
+    // below NextFree are read, and ResetTable sets Prefix and Suffix whole.
+    std::array<std::uint16_t, TableSize> Prefix;
+    std::array<std::uint16_t, TableSize> Suffix;
+    std::array<std::uint16_t, TableSize> Length;
+    std::array<std::uint16_t, TableSize> First;
+    std::array<const std::uint8_t*, TableSize> Where;
+    std::array<std::uint8_t, TableSize + 16> RootPixels;
     // Where the previous code's string was written; the next entry starts there.
     const std::uint8_t* Previous = nullptr;
     bool Plain = false; // the rest of the frame goes through NextPixel
-    std::array<std::uint16_t, StackSize> Stack{};
+    std::array<std::uint16_t, StackSize> Stack;
+    std::array<std::uint8_t, 256> Seen{}; // first pixels of the strings decoded so far
     int StackTop = 0;
     // Two carried-over bytes, one sub-block, and slack so that a code's word
     // never reads outside the array.
@@ -102,7 +114,6 @@ class TGIFLzwDecoder {
     int BitEnd = 0;
     int BytesInBuffer = 2;
     bool Fresh = true;
-    bool Done = false;               // the bit reader has read the zero-length terminator
-    bool Finished = false;           // end code seen or string table corrupt: no more codes
-    bool TerminatorConsumed = false; // the stream stands after the data's terminator
+    bool Done = false;     // the bit reader has read the zero-length terminator
+    bool Finished = false; // end code seen or string table corrupt: no more codes
 };

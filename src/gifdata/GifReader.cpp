@@ -10,15 +10,6 @@
 
 namespace {
 
-// Frames up to this many pixels (a 1024 x 1024 picture, 1 MiB of indices) are
-// always allocated, so short image data leaves the rest at index 1. Larger
-// frames must come with enough data to describe them.
-constexpr std::int64_t AlwaysAllocatedPixels = std::int64_t(1024) * 1024;
-// No LZW code expands to more than 4096 pixels, and a code of a string that
-// long is 12 bits wide: one byte of image data never yields more than
-// 4096 * 8 / 12 < 2731 pixels.
-constexpr std::int64_t MaxPixelsPerDataByte = 2731;
-
 bool ReadByte(TStream& stream, std::uint8_t& value) {
     return stream.Read(&value, 1) == 1;
 }
@@ -146,16 +137,10 @@ bool TGIFImageData::ReadImage(TStream& stream) {
         ImageFlags = ReadByteOrFail(stream, "image descriptor");
         if (HasLocalTable()) ReadPaletteOrFail(stream, LocalPalette, LocalTableSize(), "local colour table");
 
-        // A frame larger than its data could ever describe comes from a damaged
-        // or hostile file: refuse it instead of allocating gigabytes for it.
-        std::int64_t pixels = std::int64_t(Width) * Height;
-        std::string size = std::to_string(Width) + " x " + std::to_string(Height);
-        if (pixels > MaxFramePixels) throw EGIFError("Frame of " + size + " pixels is too large");
-        if (pixels > AlwaysAllocatedPixels && pixels > stream.Remaining() * MaxPixelsPerDataByte)
-            throw EGIFError("Frame of " + size + " pixels has far too little image data");
-
-        DecodeImage(stream);
-        UpdateLocalUsage();
+        if (std::int64_t(Width) * Height > MaxFramePixels)
+            throw EGIFError("Frame of " + std::to_string(Width) + " x " + std::to_string(Height) +
+                            " pixels is too large");
+        DecodeImage(stream); // refuses a frame far larger than its own data could describe; sets the usage
         return true;
     } catch (const std::bad_alloc&) {
         ShowIOError("Not enough memory for a frame of " + std::to_string(Width) + " x " +
@@ -184,6 +169,7 @@ bool TGIFData::LoadFromStream(TStream& stream) {
     DestroyFrames();
     Looping = false;
     TitleExtension->Data.clear();
+    FUncoveredPixelsLeft = MaxUncoveredLoadPixels;
     try {
         Signature.clear();
         for (int i = 0; i < 3; ++i) {

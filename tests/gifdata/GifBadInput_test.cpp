@@ -91,6 +91,12 @@ TEST(GifBadInput, CorruptedBytesNeverCrashAndReadBackAfterASave) {
             EXPECT_TRUE(log.Messages.empty()) << round;
         }
         EXPECT_LE(log.Messages.size(), 1u) << round;
+        // The usage flags the reader sets are those a full recount gives.
+        for (const auto& frame : doc.Frames) {
+            const TPalette read = frame->LocalPalette;
+            frame->UpdateLocalUsage();
+            EXPECT_EQ(read, frame->LocalPalette) << round;
+        }
         // Whatever was read saves and reads back (corrupt sizes can make big
         // frames, which only slow the test down).
         std::int64_t pixels = 0;

@@ -443,10 +443,17 @@ TEST(GifReaderFailures, HugeFrameWithoutDataIsRefused) {
     wide.Header(1, 1).Descriptor(0, 0, 1025, 1024).Raw({2, 2, 0x84, 0x51, 0}).Trailer();
     EXPECT_FALSE(Load(doc, wide.Data));
 
-    // The same frame with as much data as its pixels could come from is read.
+    // Bytes elsewhere in the file do not count for the frame: only its own data does.
+    TGifBuilder commented;
+    commented.Header(1, 1).Descriptor(0, 0, 1025, 1024).Raw({2, 2, 0x84, 0x51, 0});
+    commented.Comment(std::string(4000, 'p')).Trailer();
+    EXPECT_FALSE(Load(doc, commented.Data));
+
+    // The same frame with 40 more bytes of its own data (after the end code,
+    // ignored by decoding) could be described by them, and is read.
     TGifBuilder padded;
-    padded.Header(1, 1).Descriptor(0, 0, 1025, 1024).Raw({2, 2, 0x84, 0x51, 0});
-    padded.Comment(std::string(400, 'p')).Trailer(); // 1025 * 1024 / 2731 = 385 bytes needed
+    padded.Header(1, 1).Descriptor(0, 0, 1025, 1024).Raw({2, 2, 0x84, 0x51, 40});
+    padded.Raw(Bytes(40, 0xAA)).Raw({0}).Trailer();
     EXPECT_TRUE(Load(doc, padded.Data));
 }
 

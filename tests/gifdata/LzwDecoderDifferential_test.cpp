@@ -36,11 +36,17 @@ TOutcome DecodeFast(const Bytes& data, int width, int height, bool interlaced) {
     frame.Width = std::uint16_t(width);
     frame.Height = std::uint16_t(height);
     frame.SetInterlaced(interlaced);
+    frame.SetHasLocalTable(true);
     TOutcome outcome;
     try {
         frame.DecodeImage(stream);
     } catch (const std::exception&) {
         outcome.Failed = true;
+    }
+    if (!outcome.Failed) { // the usage flags set by decoding are those a full recount gives
+        const TPalette decoded = frame.LocalPalette;
+        frame.UpdateLocalUsage();
+        EXPECT_EQ(decoded, frame.LocalPalette);
     }
     outcome.Pixels = frame.Pixels;
     if (outcome.Pixels.empty()) outcome.Pixels.assign(std::size_t(width) * height, 1);
