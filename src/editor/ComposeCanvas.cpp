@@ -239,7 +239,8 @@ int TComposeCanvas::IndexAt(TPoint p) const {
     return InImage(p) ? CanvasImage.ScanLine(p.Y)[p.X] : -1;
 }
 
-void TComposeCanvas::Press(TPointerButton button, TPoint p, bool) {
+void TComposeCanvas::Press(TPointerButton button, TPoint p, bool ctrl) {
+    CtrlHeld = ctrl;
     TComposeTool* tool = Tool(CurrentTool);
     if (!tool || CanvasImage.Empty()) return;
     if (button == pbRight && !tool->TakesRightButton()) return;
@@ -251,7 +252,8 @@ void TComposeCanvas::Press(TPointerButton button, TPoint p, bool) {
     Changed({});
 }
 
-void TComposeCanvas::Move(TPoint p, bool buttonHeld, bool) {
+void TComposeCanvas::Move(TPoint p, bool buttonHeld, bool ctrl) {
+    CtrlHeld = ctrl;
     TComposeTool* tool = Tool(CurrentTool);
     if (!tool || CanvasImage.Empty()) return;
     tool->Hover(*this, p);

@@ -157,6 +157,8 @@ class TComposeCanvas {
     void Release(TPointerButton button, TPoint p);
     int MouseState = 0;
     int LastReleaseButton = 0;
+    // Ctrl was held at the last press or movement (a selection drag copies then).
+    bool CtrlHeld = false;
     TPoint CurrentPoint;
     std::vector<TPoint> Points;
     bool Collecting = false;

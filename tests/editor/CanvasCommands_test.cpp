@@ -116,6 +116,25 @@ TEST_F(CanvasCommandsTest, ToolButtonsCarryTheToolNamesAndSelectTheirTool) {
     EXPECT_FALSE(Form->ToolBar2->accessibleName().isEmpty());
 }
 
+TEST_F(CanvasCommandsTest, EveryToolButtonSelectsItsToolAndEveryWidthButtonItsWidth) {
+    for (int tool = tlGetColor; tool <= tlMoveImage; ++tool) {
+        if (tool == tlPen) continue; // current already; "Get color" would return to it
+        ClickTool(tool);
+        EXPECT_EQ(Form->Canvas->CurrentTool, tool) << tool;
+        EXPECT_TRUE(Form->ToolButtons[tool]->isChecked()) << tool;
+    }
+    ClickTool(tlPen);
+    EXPECT_EQ(Form->Canvas->CurrentTool, tlPen);
+    ClickTool(tlSpray);
+    for (int width = 1; width <= 5; ++width) {
+        QApplication::processEvents();
+        QTest::mouseClick(ButtonOf(Form->ToolBar3, Form->WidthButtons[width]), Qt::LeftButton);
+        EXPECT_EQ(Form->Canvas->LineWidth, width);
+        for (int other = 1; other <= 5; ++other)
+            EXPECT_EQ(Form->WidthButtons[other]->isChecked(), other == width) << width << " " << other;
+    }
+}
+
 TEST_F(CanvasCommandsTest, AtFirstShowThePenDrawsOnePixelAndTheOtherToolsThree) {
     EXPECT_EQ(Form->Canvas->LineWidth, 1);
     ClickTool(tlLine);
