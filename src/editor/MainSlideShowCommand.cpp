@@ -4,6 +4,7 @@
 #include "editor/MainSlideShowCommand.h"
 
 #include "editor/FrameListView.h"
+#include "editor/ComposeCanvas.h"
 #include "editor/MainUnit.h"
 #include "generators/GeneratedDocument.h"
 #include "generators/transitions/GetImageSizeUnit.h"
@@ -18,7 +19,7 @@ namespace {
 // The window after the document was emptied or refilled by a generator: no
 // file name, zoom 1, the frame list rebuilt.
 void ResetWindowForGeneratedDocument(TMainForm& form, bool modified) {
-    form.Zoom = 1;
+    form.Canvas->Zoom = 1;
     form.FillFrameList();
     form.ShowFrame(nullptr);
     form.FileName.clear();

@@ -1,6 +1,7 @@
 // "New Text Effect GIF...": the open document becomes a text effect animation
 // designed in the text effect wizard.
 
+#include "editor/ComposeCanvas.h"
 #include "editor/FrameListView.h"
 #include "editor/MainUnit.h"
 #include "generators/GeneratedDocument.h"
@@ -22,7 +23,7 @@ void TMainForm::NewText1Click() {
     ListView1->clear();
     CurrentFrameChanged();
     ResetDocumentForGeneration(*GIF);
-    Zoom = 1;
+    Canvas->Zoom = 1;
     FillFrameList();
     ShowFrame(nullptr);
     FileName.clear();
@@ -49,7 +50,7 @@ void TMainForm::NewText1Click() {
     StatusBar1->clearMessage();
     if (!added) return;
 
-    Zoom = 1;
+    Canvas->Zoom = 1;
     FileName.clear();
     setWindowTitle(BaseCaption);
     Modified = true;
