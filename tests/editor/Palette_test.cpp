@@ -361,6 +361,8 @@ TEST_F(PaletteWindow, ReplaceGlobalPaletteShowsGlobalWithTheFormerLocalColours) 
     Open();
     Form->show();
     Form->ListView1->SelectRow(1);
+    // Thumbnails are drawn as rows come into view; make sure frame 0 has one.
+    Form->Document().Frames[0]->RenderThumbnail();
     const QImage frame0Before = ToQImage(*Form->Document().Frames[0]->Thumbnail);
     EXPECT_FALSE(Form->CreateLocalPalette1->isEnabled());
     ASSERT_TRUE(Form->MoveLocalColorsToGlobal1->isEnabled());
