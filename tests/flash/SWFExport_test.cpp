@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -245,7 +246,8 @@ class SWFExportFile : public ::testing::Test {
     void SetUp() override {
         Folder =
             fs::temp_directory_path() /
-            ("flash_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("flash_export_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "_" + std::to_string(::getpid())); // runs side by side never share a folder
         fs::remove_all(Folder);
         fs::create_directories(Folder);
     }

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -33,7 +34,8 @@ class SwfCli : public ::testing::Test {
     void SetUp() override {
         Folder =
             fs::temp_directory_path() /
-            ("flash_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("flash_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+             "_" + std::to_string(::getpid())); // runs side by side never share a folder
         fs::remove_all(Folder);
         fs::create_directories(Folder);
     }
