@@ -421,9 +421,10 @@ class TChainBuffer {
     TStore& FStore;
 };
 
-// Makes pixels count bytes long. Its pages are asked for in one call rather
-// than one page fault at a time as decoding first writes them; the bytes are
-// then zero (a vector cannot leave them unset), and decoding overwrites them.
+// Makes pixels count bytes long. The bytes are then zero (a vector cannot
+// leave them unset); decoding overwrites them. A fresh buffer's pages are
+// asked for in one call rather than one page fault at a time; memory used
+// before (the allocator's own) is resident already and needs no such call.
 bool AllocateForDecoding(std::vector<std::uint8_t>& pixels, std::int64_t count) {
     try {
         pixels.reserve(std::size_t(count));
@@ -436,7 +437,12 @@ bool AllocateForDecoding(std::vector<std::uint8_t>& pixels, std::int64_t count) 
     static const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
     const std::uintptr_t begin = (std::uintptr_t(pixels.data()) + page - 1) / page * page;
     const std::uintptr_t end = (std::uintptr_t(pixels.data()) + std::uintptr_t(count)) / page * page;
-    if (page > 0 && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    if (page > 0 && end > begin) {
+        const std::uintptr_t middle = begin + (end - begin) / 2 / page * page;
+        unsigned char resident = 1;
+        if (mincore(reinterpret_cast<void*>(middle), page, &resident) == 0 && !(resident & 1))
+            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    }
 #endif
     pixels.resize(std::size_t(count));
     return true;
