@@ -80,7 +80,8 @@ void BM_OpenInEditor(benchmark::State& state) {
             wall = WallSeconds() - wall;
             thumbnails = 0;
             for (const auto& frame : form.Document().Frames) thumbnails += frame->Thumbnail ? 1 : 0;
-            if (form.Document().Frames.size() != 100) throw std::runtime_error("the editor did not open the file");
+            if (form.Document().Frames.size() != 100)
+                throw std::runtime_error("the editor did not open the file");
             form.Modified = false;
         }
         const double start = ProcessSeconds(), startWall = WallSeconds();

@@ -26,10 +26,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <chrono>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -49,7 +50,7 @@ struct TInput {
     int Width = 0;
     int Height = 0;
     std::vector<Bytes> Frames;
-    Bytes File; // the frames as one GIF file, written by our encoder
+    Bytes File;            // the frames as one GIF file, written by our encoder
     double FilePixels = 0; // for inputs read from a file: the pixels of all its frames
     double Pixels() const {
         return FilePixels > 0 ? FilePixels : double(Width) * Height * double(Frames.size());
@@ -192,8 +193,8 @@ TInput FileInput(const char* name) {
 const char* const FileNames[] = {"photo-dithered.gif", "photo-undithered.gif", "screen.gif", "realistic.gif"};
 
 const TInput& FileInputAt(int which) {
-    static const TInput inputs[4] = {FileInput(FileNames[0]), FileInput(FileNames[1]), FileInput(FileNames[2]),
-                                     FileInput(FileNames[3])};
+    static const TInput inputs[4] = {FileInput(FileNames[0]), FileInput(FileNames[1]),
+                                     FileInput(FileNames[2]), FileInput(FileNames[3])};
     return inputs[which];
 }
 
@@ -326,26 +327,58 @@ struct TChildRun {
     double PeakBytes = 0; // the child's peak resident memory
 };
 
-TChildRun RunInfoProcess(const std::string& path) {
+// Runs argv (argv[0] a path) with its output thrown away and measures it.
+TChildRun RunMeasured(char** argv) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("cannot start frameloom-cli");
+    if (pid < 0) throw std::runtime_error("cannot start a process");
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, 1);
         dup2(null, 2);
-        execl(FRAMELOOM_CLI, FRAMELOOM_CLI, "info", path.c_str(), static_cast<char*>(nullptr));
+        execv(argv[0], argv);
         _exit(127);
     }
     int status = 0;
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("frameloom-cli info failed on " + path);
+        throw std::runtime_error(std::string("failed: ") + argv[0]);
     TChildRun run;
     run.Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     run.Cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
               1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
     run.PeakBytes = double(usage.ru_maxrss) * 1024;
+    return run;
+}
+
+// A child's peak memory counts the memory of the process it was forked from
+// until it starts its program, and this process holds the inputs. So a fresh
+// copy of this program (small) starts frameloom-cli and reports on it.
+constexpr const char* MeasureOption = "--measure-child";
+
+TChildRun RunInfoProcess(const std::string& path) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) throw std::runtime_error("cannot make a pipe");
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("cannot start the measuring process");
+    if (pid == 0) {
+        close(pipeEnds[0]);
+        dup2(pipeEnds[1], 1);
+        execl("/proc/self/exe", "gif_codec_bench", MeasureOption, FRAMELOOM_CLI, "info", path.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    char text[256] = {};
+    std::size_t got = 0;
+    for (ssize_t n; (n = read(pipeEnds[0], text + got, sizeof text - 1 - got)) > 0;) got += std::size_t(n);
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    TChildRun run;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+        std::sscanf(text, "%lf %lf %lf", &run.Cpu, &run.Wall, &run.PeakBytes) != 3)
+        throw std::runtime_error("frameloom-cli info failed on " + path);
     return run;
 }
 
@@ -402,7 +435,10 @@ FRAMELOOM_CODEC_BENCH(screen, 1);
 FRAMELOOM_CODEC_BENCH(noise, 2);
 
 #define FRAMELOOM_FILE_BENCH(name, which)                                                                    \
-    BENCHMARK_CAPTURE(BM_DecodeFile, name, which)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5)
+    BENCHMARK_CAPTURE(BM_DecodeFile, name, which)                                                            \
+        ->UseManualTime()                                                                                    \
+        ->Unit(benchmark::kMillisecond)                                                                      \
+        ->MinTime(0.5)
 
 FRAMELOOM_FILE_BENCH(file_photo_dithered, 0);
 FRAMELOOM_FILE_BENCH(file_photo_undithered, 1);
@@ -413,4 +449,14 @@ BENCHMARK_CAPTURE(BM_InfoProcess, file_realistic, 3)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(8);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == MeasureOption) {
+        const TChildRun run = RunMeasured(argv + 2);
+        std::printf("%.6f %.6f %.0f\n", run.Cpu, run.Wall, run.PeakBytes);
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -23,7 +23,6 @@ TGIFLzwDecoder::TGIFLzwDecoder(const std::uint8_t* data, std::size_t size, int m
     std::fill(RootPixels.begin() + TableSize, RootPixels.end(), std::uint8_t(0));
     for (int i = 0; i < ClearCode; ++i) {
         Length[std::size_t(i)] = 1;
-        First[std::size_t(i)] = std::uint16_t(i);
         Where[std::size_t(i)] = RootPixels.data() + i;
     }
 }
@@ -177,80 +176,125 @@ inline void Copy16(std::uint8_t* to, const std::uint8_t* from) {
 std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t count) {
     std::uint8_t* dst = out;
     std::uint8_t* const end = out + count;
+    // The state the loop touches for every code lives in locals: stores of
+    // pixels through dst may alias any member, which would make the compiler
+    // reload every member after each string. Sync() puts it back before
+    // anything else reads the members.
+    int bitPosition = BitPosition, bitEnd = BitEnd;
+    int codeSize = CodeSize, sizeLimit = SizeLimit, nextFree = NextFree, oldCode = OldCode;
+    const std::uint8_t* previous = Previous;
+    const int clearCode = ClearCode, endCode = EndCode;
+    const auto sync = [&] {
+        BitPosition = bitPosition;
+        BitEnd = bitEnd;
+        CodeSize = codeSize;
+        SizeLimit = sizeLimit;
+        NextFree = nextFree;
+        OldCode = oldCode;
+        Previous = previous;
+    };
+    const auto load = [&] {
+        bitPosition = BitPosition;
+        bitEnd = BitEnd;
+        codeSize = CodeSize;
+        sizeLimit = SizeLimit;
+        nextFree = NextFree;
+        oldCode = OldCode;
+        previous = Previous;
+    };
+    // The next code, or -1 when the data has no more bits.
+    const auto readCode = [&]() -> int {
+        if (bitPosition + codeSize >= bitEnd) {
+            sync();
+            const int c = ReadBits(codeSize); // refills from the next sub-blocks
+            load();
+            return c;
+        }
+        std::uint32_t word;
+        std::memcpy(&word, Buffer.data() + (bitPosition >> 3), 4);
+        word = LittleEndian(word);
+        const int value = int((word >> (bitPosition & 7)) & ((1u << codeSize) - 1));
+        bitPosition += codeSize;
+        return value;
+    };
     // Strings are copied in 16-byte steps while at least this much room is
     // left; the bytes a step writes past its string are overwritten by the
     // next string, or restored below when the data stops.
+    bool clearPending = Fresh; // the decoder starts with a table reset
     while (dst < end) {
         if (Plain) {
+            sync();
             const int value = NextPixel();
+            load();
             if (value < 0) break;
             *dst++ = std::uint8_t(value);
             continue;
         }
         if (Finished) break;
-        int c = ReadBits(CodeSize);
+        int c;
+        if (clearPending) {
+            clearPending = false;
+            Fresh = false;
+            c = clearCode;
+        } else {
+            c = readCode();
+        }
         if (c < 0) break;
-        if (c == ClearCode) {
+        if (c == clearCode) {
+            sync();
             ResetTable();
-            do c = ReadBits(CodeSize);
-            while (c == ClearCode);
+            load();
+            do c = readCode();
+            while (c == clearCode);
             if (c < 0) break;
-            if (c == EndCode) {
+            if (c == endCode) {
                 EndOfData();
                 break;
             }
-            FirstCode = OldCode = c;
+            FirstCode = oldCode = c;
             *dst = std::uint8_t(c);
             Seen[std::uint8_t(c)] = 1;
             // A first code that is no pixel leaves the table without a picture
             // of the output: the plain walk takes over.
-            if (c >= ClearCode) Plain = true;
-            Previous = dst++;
+            if (c >= clearCode) Plain = true;
+            previous = dst++;
             continue;
         }
-        if (c == EndCode) {
+        if (c == endCode) {
             EndOfData();
             break;
         }
-        if (c > NextFree) { // beyond the table: only the plain walk knows what it means
+        if (c > nextFree) { // beyond the table: only the plain walk knows what it means
             Plain = true;
+            if (previous) FirstCode = previous[0]; // the first pixel of the last string
+            sync();
             const int value = DecodeCode(c);
+            load();
             if (value < 0) break;
             *dst++ = std::uint8_t(value);
             continue;
         }
 
-        const int old = OldCode;
-        const std::size_t oldIndex = std::size_t(old);
-        int length;
-        int first;
-        const std::uint8_t* from;
-        const bool defining = c == NextFree; // old string plus its own first pixel
-        if (!defining) {
-            length = Length[std::size_t(c)];
-            first = First[std::size_t(c)];
-            from = Where[std::size_t(c)];
-        } else {
-            length = Length[oldIndex] + 1;
-            first = First[oldIndex];
-            from = Previous;
-        }
-        if (NextFree < TableSize) {
-            const std::size_t next = std::size_t(NextFree);
-            Prefix[next] = std::uint16_t(old);
-            Suffix[next] = std::uint16_t(first);
-            Length[next] = std::uint16_t(Length[oldIndex] + 1);
-            First[next] = First[oldIndex];
-            Where[next] = Previous; // the old string, followed by this one's first pixel
-            ++NextFree;
-            if (NextFree >= SizeLimit && SizeLimit < TableSize) {
-                SizeLimit *= 2;
-                ++CodeSize;
+        const std::size_t oldIndex = std::size_t(oldCode);
+        const bool defining = c == nextFree; // old string plus its own first pixel
+        const int oldLength = Length[oldIndex];
+        const int length = defining ? oldLength + 1 : Length[std::size_t(c)];
+        const std::uint8_t* const from = defining ? previous : Where[std::size_t(c)];
+        const std::uint8_t first = from[0]; // a string's first pixel stands first in its copy
+        if (nextFree < TableSize) {
+            const std::size_t next = std::size_t(nextFree);
+            Prefix[next] = std::uint16_t(oldCode);
+            Suffix[next] = first;
+            Length[next] = std::uint16_t(oldLength + 1);
+            Where[next] = previous; // the old string, followed by this one's first pixel
+            ++nextFree;
+            if (nextFree >= sizeLimit && sizeLimit < TableSize) {
+                sizeLimit *= 2;
+                ++codeSize;
             }
         }
-        FirstCode = first;
-        OldCode = c;
-        Seen[std::uint8_t(first)] = 1;
+        oldCode = c;
+        Seen[first] = 1;
 
         const std::int64_t room = end - dst;
         if (room >= length + 16) {
@@ -262,24 +306,26 @@ std::int64_t TGIFLzwDecoder::Decode(std::uint8_t* const out, const std::int64_t 
                 d += 16;
                 s += 16;
             } while (d < stop);
-            if (defining) dst[length - 1] = from[0];
+            if (defining) dst[length - 1] = first;
         } else if (room >= length) {
             if (defining) {
                 std::memcpy(dst, from, std::size_t(length - 1));
-                dst[length - 1] = from[0];
+                dst[length - 1] = first;
             } else {
                 std::memcpy(dst, from, std::size_t(length));
             }
         } else { // the frame ends inside this string: the rest stays on the stack
             std::memcpy(dst, from, std::size_t(room));
             StackTop = int(length - room);
-            Previous = dst;
+            previous = dst;
             dst = end;
             break;
         }
-        Previous = dst;
+        previous = dst;
         dst += length;
     }
+    if (!Plain && previous) FirstCode = previous[0]; // the first pixel of the last string
+    sync();
     // Undo what the last 16-byte step wrote past the data.
     std::fill(dst, std::min(end, dst + 16), std::uint8_t(1));
     return dst - out;
@@ -333,30 +379,52 @@ void Deinterlace(std::uint8_t* pixels, int width, int height) {
 
 namespace {
 
-// Reads the image data's sub-block chain as it stands (length bytes, payloads,
-// terminator), up to and including the terminator or the end of the stream.
-// Returns the number of payload bytes. The stream is read in large pieces;
-// what was read past the terminator is given back with a seek.
-// The sub-block chain of the frame being read. The buffer is kept for the
-// next frame of the thread (a load reads frame after frame), unless it grew
-// large.
-struct TChainBuffer {
-    std::vector<std::uint8_t>& Bytes;
-    TChainBuffer() : Bytes(Kept()) {}
+// The sub-block chain of the frame being read. Its storage is kept for the
+// next frame of the thread (a load reads frame after frame) unless it grew
+// large, and is never zeroed: only bytes that were read are used.
+class TChainBuffer {
+  public:
+    TChainBuffer() : FStore(Kept()) { FStore.Size = 0; }
     ~TChainBuffer() {
-        if (Bytes.capacity() > (std::size_t(4) << 20)) std::vector<std::uint8_t>().swap(Bytes);
+        if (FStore.Capacity > (std::size_t(4) << 20)) FStore = TStore{};
     }
     TChainBuffer(const TChainBuffer&) = delete;
     TChainBuffer& operator=(const TChainBuffer&) = delete;
-    static std::vector<std::uint8_t>& Kept() {
-        thread_local std::vector<std::uint8_t> bytes;
-        return bytes;
+
+    const std::uint8_t* Data() const { return FStore.Bytes.get(); }
+    std::size_t Size() const { return FStore.Size; }
+    std::uint8_t operator[](std::size_t i) const { return FStore.Bytes[i]; }
+    // Room for more bytes after Size(); Append(n) then takes n of them.
+    std::uint8_t* Reserve(std::size_t more) {
+        if (FStore.Size + more > FStore.Capacity) {
+            const std::size_t capacity = std::max(2 * FStore.Capacity, FStore.Size + more);
+            auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+            if (FStore.Size) std::memcpy(bytes.get(), FStore.Bytes.get(), FStore.Size);
+            FStore.Bytes = std::move(bytes);
+            FStore.Capacity = capacity;
+        }
+        return FStore.Bytes.get() + FStore.Size;
     }
+    void Append(std::size_t n) { FStore.Size += n; }
+    void Truncate(std::size_t size) { FStore.Size = std::min(FStore.Size, size); }
+
+  private:
+    struct TStore {
+        std::unique_ptr<std::uint8_t[]> Bytes;
+        std::size_t Size = 0;
+        std::size_t Capacity = 0;
+    };
+    static TStore& Kept() {
+        thread_local TStore store;
+        return store;
+    }
+    TStore& FStore;
 };
 
-// Makes pixels count bytes long. Its pages are asked for in one call rather
-// than one page fault at a time as decoding first writes them; the bytes are
-// then zero (a vector cannot leave them unset), and decoding overwrites them.
+// Makes pixels count bytes long. The bytes are then zero (a vector cannot
+// leave them unset); decoding overwrites them. A fresh buffer's pages are
+// asked for in one call rather than one page fault at a time; memory used
+// before (the allocator's own) is resident already and needs no such call.
 bool AllocateForDecoding(std::vector<std::uint8_t>& pixels, std::int64_t count) {
     try {
         pixels.reserve(std::size_t(count));
@@ -369,46 +437,52 @@ bool AllocateForDecoding(std::vector<std::uint8_t>& pixels, std::int64_t count) 
     static const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
     const std::uintptr_t begin = (std::uintptr_t(pixels.data()) + page - 1) / page * page;
     const std::uintptr_t end = (std::uintptr_t(pixels.data()) + std::uintptr_t(count)) / page * page;
-    if (page > 0 && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    if (page > 0 && end > begin) {
+        const std::uintptr_t middle = begin + (end - begin) / 2 / page * page;
+        unsigned char resident = 1;
+        if (mincore(reinterpret_cast<void*>(middle), page, &resident) == 0 && !(resident & 1))
+            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    }
 #endif
     pixels.resize(std::size_t(count));
     return true;
 }
 
-std::int64_t ReadSubBlockChain(TStream& stream, std::vector<std::uint8_t>& chain) {
-    chain.clear();
+// Reads the image data's sub-block chain as it stands (length bytes, payloads,
+// terminator), up to and including the terminator or the end of the stream.
+// Returns the number of payload bytes. The stream is read in large pieces;
+// what was read past the terminator is given back with a seek.
+std::int64_t ReadSubBlockChain(TStream& stream, TChainBuffer& chain) {
     // Appends the next piece of the stream; false at its end.
     auto readMore = [&stream, &chain] {
         constexpr std::size_t piece = std::size_t(64) << 10;
-        const std::size_t have = chain.size();
-        chain.resize(have + piece);
-        const std::size_t got = stream.Read(chain.data() + have, piece);
-        chain.resize(have + got);
+        const std::size_t got = stream.Read(chain.Reserve(piece), piece);
+        chain.Append(got);
         return got > 0;
     };
     std::int64_t payload = 0;
     std::size_t next = 0; // the next length byte
     for (;;) {
-        if (next >= chain.size() && !readMore()) break;
+        if (next >= chain.Size() && !readMore()) break;
         const std::size_t length = chain[next];
         if (length == 0) {
             ++next;
             break;
         }
         const std::size_t blockEnd = next + 1 + length;
-        while (chain.size() < blockEnd && readMore()) {
+        while (chain.Size() < blockEnd && readMore()) {
         }
-        if (chain.size() < blockEnd) { // the stream ends inside this sub-block
-            payload += std::int64_t(chain.size() - next - 1);
-            next = chain.size();
+        if (chain.Size() < blockEnd) { // the stream ends inside this sub-block
+            payload += std::int64_t(chain.Size() - next - 1);
+            next = chain.Size();
             break;
         }
         payload += std::int64_t(length);
         next = blockEnd;
     }
-    if (chain.size() > next) {
-        stream.Seek(stream.Position() - std::int64_t(chain.size() - next));
-        chain.resize(next);
+    if (chain.Size() > next) {
+        stream.Seek(stream.Position() - std::int64_t(chain.Size() - next));
+        chain.Truncate(next);
     }
     return payload;
 }
@@ -424,7 +498,7 @@ void TGIFImageData::DecodeImage(TStream& stream) {
     if (hasData && minCodeSize > 11)
         throw EGIFError("LZW minimum code size " + std::to_string(minCodeSize) + " is above 11");
     TChainBuffer chain;
-    const std::int64_t dataBytes = hasData ? ReadSubBlockChain(stream, chain.Bytes) : 0;
+    const std::int64_t dataBytes = hasData ? ReadSubBlockChain(stream, chain) : 0;
 
     const std::int64_t pixels = std::int64_t(Width) * Height;
     const std::int64_t uncovered = pixels - TGIFLzwDecoder::MostPixelsFrom(dataBytes);
@@ -445,7 +519,7 @@ void TGIFImageData::DecodeImage(TStream& stream) {
     std::int64_t decoded = 0;
     std::unique_ptr<TGIFLzwDecoder> decoder;
     if (hasData) {
-        decoder = std::make_unique<TGIFLzwDecoder>(chain.Bytes.data(), chain.Bytes.size(), minCodeSize);
+        decoder = std::make_unique<TGIFLzwDecoder>(chain.Data(), chain.Size(), minCodeSize);
         if (PixelCount > 0) decoded = decoder->Decode(Pixels.data(), PixelCount);
         decoder->Finish();
     }

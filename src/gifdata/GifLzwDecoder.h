@@ -91,14 +91,13 @@ class TGIFLzwDecoder {
     int NextFree;
     int FirstCode = 0;
     int OldCode = 0;
-    // The string table. Prefix and Suffix define it; Length, First and Where
-    // (a copy of the string in the output, or in RootPixels for one pixel)
-    // let a string be copied whole. They start uninitialised: only entries
+    // The string table. Prefix and Suffix define it; Length and Where (a copy
+    // of the string in the output, or in RootPixels for one pixel) let a
+    // string be copied whole. They start uninitialised: only entries
     // below NextFree are read, and ResetTable sets Prefix and Suffix whole.
     std::array<std::uint16_t, TableSize> Prefix;
     std::array<std::uint16_t, TableSize> Suffix;
     std::array<std::uint16_t, TableSize> Length;
-    std::array<std::uint16_t, TableSize> First;
     std::array<const std::uint8_t*, TableSize> Where;
     std::array<std::uint8_t, TableSize + 16> RootPixels;
     // Where the previous code's string was written; the next entry starts there.
