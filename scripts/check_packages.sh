@@ -68,12 +68,30 @@ fi
 trace="$work/trace.txt"
 echo "== running the tests under strace to see which files they use"
 status=0
-QT_QPA_PLATFORM=offscreen strace -f -qq -z -e trace=open,openat,execve -o "$trace" \
+QT_QPA_PLATFORM=offscreen strace -f -qq -e trace=open,openat,execve -o "$trace" \
     ctest --preset "$PRESET" >"$work/ctest.log" 2>&1 || status=$?
-[ "$status" -eq 0 ] || echo "(some tests failed under strace, see $work/ctest.log; the test run reports them)"
 
-grep -oE '(open|openat|execve)\(([A-Z_0-9]+, )?"/[^"]*"' "$trace" | sed -E 's/^[^"]*"//; s/"$//' |
-    grep -E '^/(usr|lib|lib64|bin|sbin)/' | sort -u >"$work/files.txt"
+# Each call as "result<TAB>path"; a call another thread interrupted ("<unfinished ...>")
+# gets its result from the line that resumes it in the same process.
+awk '
+    match($0, /(open|openat|execve)\(([A-Z_0-9]+, )?"\/[^"]*"/) {
+        call = substr($0, RSTART, RLENGTH); sub(/^[^"]*"/, "", call); sub(/"$/, "", call)
+        if ($0 ~ /<unfinished \.\.\.>$/) { pending[$1] = call; next }
+        print $NF ($(NF - 1) == "=" ? "" : " " $(NF - 1)) "\t" call; next
+    }
+    /<\.\.\. (open|openat|execve) resumed>/ && ($1 in pending) { print $NF "\t" pending[$1]; delete pending[$1] }
+' "$trace" | awk -F'\t' '{ print ($1 ~ /^[0-9]+$/ ? "ok" : "failed") "\t" $2 }' >"$work/calls.txt"
+paths() { awk -F'\t' -v want="$1" '$1 == want { print $2 }' "$work/calls.txt" |
+    grep -E '^/(usr|lib|lib64|bin|sbin)/' | sort -u; }
+paths ok >"$work/files.txt"
+if [ "$status" -ne 0 ]; then
+    echo "(some tests failed under strace, see $work/ctest.log; the test run reports them)"
+    # A package missing altogether shows as files looked for in folders that do not exist.
+    paths failed | while IFS= read -r f; do
+        case "$f" in /usr/share/locale/* | /usr/lib/locale/* | */qt6/plugins/*) continue ;; esac
+        [ -d "$(dirname "$f")" ] || echo "   looked for $f: no package here provides its folder"
+    done | head -n 20
+fi
 
 # Every file to its package in bulk. Merged /usr: dpkg may know a file by its
 # /lib or its /usr/lib name, and a link (e.g. an alternative) by its target.
