@@ -12,7 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         TSWFPlayerLimits limits;
         limits.MaxStagePixels = 1 << 16;
         limits.MaxBitmapPixels = 1 << 18;
-        TSWFMoviePlayer player(TSWFFile::FromBytes(data, size), limits);
+        limits.MaxFrameBytes = std::size_t(64) << 20;
+        TSWFReadLimits reading;
+        reading.MaxKeptBytes = std::size_t(16) << 20;
+        TSWFMoviePlayer player(TSWFFile::FromBytes(data, size, reading), limits);
         const int frames = player.FrameCount();
         for (int i = 0; i < frames && i < 3; ++i) player.RenderFrame(i);
         if (frames > 3) player.RenderFrame(frames - 1);

@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Frameloom needs to build, test and run.
 # This is the one place that knows the list. Fast when everything is present.
+# Installed without Recommends, so everything used at run time is named here:
+# libwmf draws metafile text with fonts-urw-base35, the "Impact" stand-in is
+# DejaVu Sans Condensed (fonts-dejavu-extra), the tests make a second user with
+# useradd (passwd) and scripts/check_packages.sh runs them under strace; it
+# proves the list complete.
 set -euo pipefail
 
 PACKAGES=(
@@ -10,9 +15,17 @@ PACKAGES=(
     libemf2svg-dev libwmf-dev
     libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
     clang libclang-rt-14-dev clang-format
-    fonts-dejavu-core xvfb xauth
+    fonts-dejavu-core fonts-dejavu-extra xvfb xauth
+    fonts-urw-base35
     gifsicle imagemagick giflib-tools
+    strace passwd locales
 )
+
+# --list: print the list, one package a line (scripts/check_packages.sh reads it).
+if [ "${1:-}" = "--list" ]; then
+    printf '%s\n' "${PACKAGES[@]}"
+    exit 0
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

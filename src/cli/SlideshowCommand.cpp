@@ -174,6 +174,12 @@ int RunSlideshow(const std::vector<std::string>& args) {
     }
     if (output.empty()) return UsageError("expected an output file and at least two pictures");
     if (slides.size() < 2) return UsageError("Please add at least two images");
+    // Every picture is held at the frame size while the frames are made.
+    if (const std::string problem = GeneratedSizeProblem(width, height, std::int64_t(slides.size()));
+        !problem.empty()) {
+        std::cerr << "frameloom-cli slideshow: " << problem << "\n";
+        return ExitFailure;
+    }
 
     if ((long long)width * height > MaxSlideShowFramePixels) {
         std::cerr << "frameloom-cli slideshow: a frame of " << width << "x" << height

@@ -18,7 +18,7 @@ const char* const SwfInfoUsage =
     "2 usage error.\n";
 
 std::string Details(const TSWFFile& file, const TSWFTagInfo& tag) {
-    TSWFBitReader r(file.Body(tag), tag.Length, SWFTagName(tag.Code));
+    TSWFBitReader r(file.Body(tag), tag.KeptLength, SWFTagName(tag.Code));
     char text[160];
     try {
         switch (tag.Code) {
@@ -75,8 +75,8 @@ int RunSwfInfo(const std::vector<std::string>& args) {
         const TSWFRect& r = h.FrameRect;
         std::cout << "Signature: " << h.Signature << "\n"
                   << "Version: " << int(h.Version) << "\n"
-                  << "FileLength: " << h.FileLength << " (uncompressed " << file.Data.size() << ", on disk "
-                  << std::streamoff(disk.tellg()) << ")\n"
+                  << "FileLength: " << h.FileLength << " (uncompressed " << file.UncompressedSize
+                  << ", on disk " << std::streamoff(disk.tellg()) << ")\n"
                   << "FrameSize: " << r.Left << "," << r.Top << " - " << r.Right << "," << r.Bottom
                   << " twips (" << (std::int64_t(r.Right) - r.Left) / 20.0 << " x "
                   << (std::int64_t(r.Bottom) - r.Top) / 20.0 << " pixels)\n";

@@ -17,6 +17,7 @@
 #include "GuiSupport.h"
 #include "editor/LogicalScreen.h"
 #include "generators/GeneratedDocument.h"
+#include "generators/text/SmoothMask.h"
 #include "generators/text/TextEffectGenerator.h"
 #include "gifdata/GifData.h"
 
@@ -241,6 +242,12 @@ int RunTextEffect(const std::vector<std::string>& args) {
 int Generate(const TParsed& input) {
     TParsed parsed = input;
     TTextEffectSettings& settings = parsed.Settings;
+    if (const std::string problem =
+            GeneratedSizeProblem(settings.Width, settings.Height, TextEffectFrameCount(settings.Frames));
+        !problem.empty()) {
+        std::cerr << "frameloom-cli text-effect: " << problem << "\n";
+        return ExitFailure;
+    }
     if (!parsed.BackgroundFile.empty() && !LoadPicture(parsed.BackgroundFile, settings.BackImage))
         return ExitFailure;
     if (!parsed.TextureFile.empty() && !LoadPicture(parsed.TextureFile, settings.Texture)) return ExitFailure;
@@ -259,7 +266,14 @@ int Generate(const TParsed& input) {
     });
     TGIFData document;
     ResetDocumentForGeneration(document);
-    const int frames = GenerateTextEffect(document, settings);
+    int frames = 0;
+    try {
+        frames = GenerateTextEffect(document, settings);
+    } catch (const ETextTooLarge& e) {
+        SetIOErrorHandler(nullptr);
+        std::cerr << "frameloom-cli text-effect: " << e.what() << "\n";
+        return ExitFailure;
+    }
     if (FitLogicalScreen(document)) document.RefreshThumbnails();
     document.CompactPalettes();
     const bool saved = document.SaveToFile(parsed.Output);

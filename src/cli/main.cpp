@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <new>
 
 std::vector<TCliCommand>& CommandTable() {
     static std::vector<TCliCommand> table;
@@ -46,7 +47,15 @@ int main(int argc, char** argv) {
         return ExitOk;
     }
     for (const TCliCommand& c : RegisteredCommands()) {
-        if (c.Name == args[0]) return c.Run(std::vector<std::string>(args.begin() + 1, args.end()));
+        if (c.Name != args[0]) continue;
+        // A command bounds its own work; this is the last line against input
+        // that still asks for more memory than the machine has.
+        try {
+            return c.Run(std::vector<std::string>(args.begin() + 1, args.end()));
+        } catch (const std::bad_alloc&) {
+            std::cerr << "frameloom-cli " << c.Name << ": not enough memory for this work\n";
+            return ExitFailure;
+        }
     }
     std::cerr << "frameloom-cli: unknown command '" << args[0] << "'\n";
     PrintUsage(std::cerr);

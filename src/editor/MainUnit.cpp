@@ -120,8 +120,11 @@ TMainForm::TMainForm(TDialogs& dialogs, std::string programDir, QWidget* parent)
 
 void TMainForm::InstallIOErrorHandler() {
     // The codec's error report becomes the program's message box.
-    SetIOErrorHandler(
-        [this](const std::string&) { FDialogs.MessageDlg("Error", "I/O Error", mtError, mbOK); });
+    SetIOErrorHandler([this](const std::string& reason) {
+        std::string details = reason;
+        if (!IOFileName.empty()) details += "\n\nFile: " + IOFileName;
+        FDialogs.DetailedMessageDlg("Error", "I/O Error", mtError, mbOK, details);
+    });
 }
 
 TMainForm::~TMainForm() {
@@ -579,7 +582,9 @@ bool TMainForm::LoadFile(const std::string& path) {
     // whole file was read: a failed open leaves the open document as it was, so a
     // later Save can never write a half-read file over the document's own file.
     auto loaded = std::make_unique<TGIFData>();
+    IOFileName = path;
     const bool ok = loaded->LoadFromFile(path);
+    IOFileName.clear();
     if (ok) {
         AdoptDocument(*GIF, *loaded);
         loaded.reset();
@@ -622,7 +627,10 @@ bool TMainForm::LoadFile(const std::string& path) {
 bool TMainForm::SaveFile(const std::string& path) {
     CommitPendingEdit();
     OptimizePalettes();
-    if (!GIF->SaveToFile(path)) return false;
+    IOFileName = path;
+    const bool saved = GIF->SaveToFile(path);
+    IOFileName.clear();
+    if (!saved) return false;
     FileName = path;
     setWindowTitle(BaseCaption + QStringLiteral(" - ") + Q(path));
     Modified = false;

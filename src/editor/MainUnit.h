@@ -348,6 +348,8 @@ class TMainForm : public QMainWindow {
 
     TDialogs& FDialogs;
     std::unique_ptr<TGIFData> GIF;
+    // The file being read or written, named in the I/O error box's details.
+    std::string IOFileName;
     QWidget* FScrollContent = nullptr;
     QLabel* FPanels[6] = {};
     bool FShown = false;

@@ -1,14 +1,10 @@
 #include "flash/SWFContainer.h"
 
+#include "platform/SafeFile.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 TSWFContainer::TSWFContainer(std::int32_t xMin, std::int32_t yMin, std::int32_t xMax, std::int32_t yMax,
                              double frameRate, bool pixelUnits) {
@@ -89,70 +85,10 @@ void TSWFContainer::SaveToStream(TSWFOutput& target) {
     body.Seek(body.Size());
 }
 
-namespace {
-// Writes into an open file descriptor; any short write raises an error naming the file.
-class TFileOutput : public TSWFOutput {
-  public:
-    TFileOutput(int fd, const std::string& path) : FFd(fd), FPath(path) {}
-    void WriteBytes(const std::uint8_t* data, std::size_t count) override {
-        while (count > 0) {
-            ssize_t n = ::write(FFd, data, count);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0)
-                throw ESWFError("Cannot write file \"" + FPath + "\". " +
-                                std::strerror(n < 0 ? errno : ENOSPC));
-            data += n;
-            count -= std::size_t(n);
-        }
-    }
-
-  private:
-    int FFd;
-    std::string FPath;
-};
-
-std::string CreateFileMessage(const std::string& path, int error) {
-    return "Cannot create file \"" + path + "\". " + std::strerror(error);
-}
-} // namespace
-
 void TSWFContainer::SaveToFile(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) throw ESWFError(CreateFileMessage(path, EISDIR));
-
-    std::string temp =
-        (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + "." + name + ".XXXXXX";
-    std::vector<char> pattern(temp.begin(), temp.end());
-    pattern.push_back('\0');
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) throw ESWFError(CreateFileMessage(path, errno));
-    std::string tempPath(pattern.data());
-
-    // The new file gets the old file's permissions, or the usual ones for a new file.
-    struct stat old {};
-    mode_t mode;
-    if (::stat(path.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    try {
-        ::fchmod(fd, mode);
-        TFileOutput out(fd, path);
-        SaveToStream(out);
-        if (::fsync(fd) != 0) throw ESWFError("Cannot write file \"" + path + "\". " + std::strerror(errno));
-        if (::close(fd) != 0) {
-            fd = -1;
-            throw ESWFError("Cannot write file \"" + path + "\". " + std::strerror(errno));
-        }
-        fd = -1;
-        if (::rename(tempPath.c_str(), path.c_str()) != 0) throw ESWFError(CreateFileMessage(path, errno));
-    } catch (...) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(tempPath.c_str());
-        throw;
-    }
+    // The whole movie is made in memory, then saved the safe way.
+    TSWFMemoryStream movie;
+    SaveToStream(movie);
+    const TSafeWriteResult saved = WriteFileSafely(path, movie.Bytes());
+    if (!saved.Ok) throw ESWFError(saved.Message);
 }

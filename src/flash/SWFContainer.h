@@ -29,8 +29,8 @@ class TSWFContainer {
     // part 0: whole header; 1: the 8 leading bytes; 2: everything after them.
     void WriteHeader(TSWFOutput& target, int part) const;
     virtual void SaveToStream(TSWFOutput& target);
-    // Writes a temporary file next to path and renames it over path only when the
-    // whole movie was written, so a failure never damages an existing file.
+    // Makes the whole movie in memory and saves it with WriteFileSafely: a failure
+    // (ESWFError naming path) never damages an existing file.
     void SaveToFile(const std::string& path);
 
     bool Compressed() const { return FCompressed; }

@@ -47,6 +47,13 @@ std::unique_ptr<TSWFMovie> BuildSWFMovie(const TGIFData& document, TColor backgr
     if (w == 0 || h == 0)
         throw ESWFError("The animation has an empty logical screen (" + std::to_string(w) + " x " +
                         std::to_string(h) + "); there is nothing to show in a movie.");
+    // Each frame takes two character ids (its bitmap and its shape) out of the
+    // 16-bit id space, and its own depth; past this they would wrap around and
+    // later frames would show earlier pictures.
+    if (document.Frames.size() > MaxSWFExportFrames)
+        throw ESWFError("The animation has " + std::to_string(document.Frames.size()) +
+                        " frames; a Flash movie made from it can hold at most " +
+                        std::to_string(MaxSWFExportFrames) + ".");
     // A rate typed past the dialog's range reaches us as typed; the file holds 1..255.
     rate = std::clamp(rate, 1, 255);
     auto movie = std::make_unique<TSWFMovie>(0, 0, w, h, rate, true);

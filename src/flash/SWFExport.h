@@ -20,10 +20,14 @@ int ProposedFrameRate(const TGIFData& document);
 // frame without pixels shows only the background.
 TBitmap ComposeSWFFrame(const TGIFImageData& frame, int screenWidth, int screenHeight, TColor background);
 
+// The most frames an exported movie holds: two 16-bit character ids each.
+constexpr std::size_t MaxSWFExportFrames = 32767;
+
 // The movie of the document, ready for MakeStream: compressed, version 6, one
 // DefineBitsLossless, DefineShape2, PlaceObject2 (depth i) and ShowFrame per
 // frame. Rates outside 1..255 are brought to the nearest of them (the file
-// cannot hold more than 255). Raises ESWFError for a document with an empty screen.
+// cannot hold more than 255). Raises ESWFError for a document with an empty screen
+// or more than MaxSWFExportFrames frames.
 std::unique_ptr<TSWFMovie> BuildSWFMovie(const TGIFData& document, TColor background, int rate);
 
 // Builds the movie and saves it to path (atomically: an existing file is

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
 #include <string>
 
 namespace {
@@ -108,6 +109,9 @@ struct TShape {
 struct TSWFMoviePlayer::TCharacter {
     enum { ckBitmap, ckShape, ckUnsupported } Kind = ckUnsupported;
     std::uint16_t DefinedBy = 0;
+    std::size_t TagIndex = 0;     // the defining tag, decoded when a frame first shows it
+    std::size_t DecodedBytes = 0; // memory the decoded form takes, known from checking the tag
+    // The decoded form while the last rendered frame needs it, else null.
     std::shared_ptr<TDecodedBitmap> Bitmap;
     std::shared_ptr<TShape> Shape;
 };
@@ -157,34 +161,47 @@ TColorXform ReadColorTransform(TSWFBitReader& r, bool alpha) {
 
 // ---- bitmaps
 
-std::shared_ptr<TDecodedBitmap> DecodeLossless(const std::uint8_t* body, std::size_t size,
-                                               const std::string& what, bool alpha, std::int64_t maxPixels,
-                                               std::uint16_t& id) {
-    TSWFBitReader r(body, size, what);
-    id = r.ReadU16();
-    int format = r.ReadU8();
-    int width = r.ReadU16();
-    int height = r.ReadU16();
-    int colors = 0;
-    if (format == 3)
-        colors = r.ReadU8() + 1;
-    else if (format != 4 && format != 5)
-        r.Fail("bitmap format " + std::to_string(format) + " is not defined");
-    if (format == 4 && alpha) r.Fail("bitmap format 4 has no alpha form");
+struct TLosslessHeader {
+    std::uint16_t Id = 0;
+    int Format = 0, Width = 0, Height = 0, Colors = 0;
+    std::size_t RowBytes = 0, TableBytes = 0, Expected = 0;
+};
 
-    auto bitmap = std::make_shared<TDecodedBitmap>();
-    if (std::int64_t(width) * height > maxPixels)
-        r.Fail("a bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
+// Reads and checks a DefineBitsLossless(2) header without inflating anything:
+// the size against the limit, the pixel data against what it can hold.
+TLosslessHeader ReadLosslessHeader(TSWFBitReader& r, bool alpha, std::int64_t maxPixels) {
+    TLosslessHeader h;
+    h.Id = r.ReadU16();
+    h.Format = r.ReadU8();
+    h.Width = r.ReadU16();
+    h.Height = r.ReadU16();
+    if (h.Format == 3)
+        h.Colors = r.ReadU8() + 1;
+    else if (h.Format != 4 && h.Format != 5)
+        r.Fail("bitmap format " + std::to_string(h.Format) + " is not defined");
+    if (h.Format == 4 && alpha) r.Fail("bitmap format 4 has no alpha form");
+    if (std::int64_t(h.Width) * h.Height > maxPixels)
+        r.Fail("a bitmap of " + std::to_string(h.Width) + " x " + std::to_string(h.Height) +
                " pixels is larger than the player handles");
-    std::size_t rowBytes = format == 3   ? (std::size_t(width) + 3) & ~std::size_t(3)
-                           : format == 4 ? (std::size_t(width) * 2 + 3) & ~std::size_t(3)
-                                         : std::size_t(width) * 4;
-    std::size_t tableBytes = std::size_t(colors) * (alpha ? 4 : 3);
-    std::size_t expected = tableBytes + rowBytes * std::size_t(height);
-    std::size_t compressed = r.Remaining();
-    if (expected > MaxInflatedSize(compressed))
-        r.Fail("the pixel data is far too short for " + std::to_string(width) + " x " +
-               std::to_string(height) + " pixels");
+    h.RowBytes = h.Format == 3   ? (std::size_t(h.Width) + 3) & ~std::size_t(3)
+                 : h.Format == 4 ? (std::size_t(h.Width) * 2 + 3) & ~std::size_t(3)
+                                 : std::size_t(h.Width) * 4;
+    h.TableBytes = std::size_t(h.Colors) * (alpha ? 4 : 3);
+    h.Expected = h.TableBytes + h.RowBytes * std::size_t(h.Height);
+    if (h.Expected > MaxInflatedSize(r.Remaining()))
+        r.Fail("the pixel data is far too short for " + std::to_string(h.Width) + " x " +
+               std::to_string(h.Height) + " pixels");
+    return h;
+}
+
+std::shared_ptr<TDecodedBitmap> DecodeLossless(const std::uint8_t* body, std::size_t size,
+                                               const std::string& what, bool alpha, std::int64_t maxPixels) {
+    TSWFBitReader r(body, size, what);
+    const TLosslessHeader h = ReadLosslessHeader(r, alpha, maxPixels);
+    const int format = h.Format, width = h.Width, height = h.Height, colors = h.Colors;
+    const std::size_t rowBytes = h.RowBytes, tableBytes = h.TableBytes, expected = h.Expected;
+    const std::size_t compressed = r.Remaining();
+    auto bitmap = std::make_shared<TDecodedBitmap>();
     std::vector<std::uint8_t> raw = InflateExactly(r.Here(), compressed, expected, what);
 
     bitmap->Width = width;
@@ -224,14 +241,17 @@ struct TShapeParser {
     TSWFBitReader& R;
     int ShapeVersion; // 1, 2 or 3
     TShape& Shape;
+    bool Keep = true; // false: only check the records and count what decoding them takes
     std::size_t FillBase = 0, FillCount = 0;
     std::size_t LineCount = 0;
+    std::size_t Bytes = 0; // what the decoded shape takes
+    std::size_t FillTotal = 0;
 
     void ReadFillStyles() {
         R.Align();
         std::size_t count = R.ReadU8();
         if (count == 0xFF && ShapeVersion >= 2) count = R.ReadU16();
-        FillBase = Shape.Fills.size();
+        FillBase = FillTotal;
         FillCount = count;
         for (std::size_t i = 0; i < count; ++i) {
             TFillInfo fill;
@@ -260,8 +280,13 @@ struct TShapeParser {
             } else {
                 R.Fail("fill style type " + std::to_string(type) + " is not defined");
             }
-            Shape.Fills.push_back(std::move(fill));
-            Shape.FillEdges.emplace_back();
+            Bytes +=
+                sizeof(TFillInfo) + sizeof(std::vector<TSegment>) + fill.Stops.size() * sizeof(TGradientStop);
+            if (Keep) {
+                Shape.Fills.push_back(std::move(fill));
+                Shape.FillEdges.emplace_back();
+            }
+            ++FillTotal;
         }
     }
 
@@ -286,6 +311,8 @@ struct TShapeParser {
 
     void AddSegment(std::size_t fill0, std::size_t fill1, double x0, double y0, double x1, double y1) {
         if (y0 == y1) return; // horizontal edges never cross a scanline
+        Bytes += sizeof(TSegment) * ((fill0 != SIZE_MAX) + (fill1 != SIZE_MAX));
+        if (!Keep) return;
         if (fill0 != SIZE_MAX) Shape.FillEdges[fill0].push_back({x0, y0, x1, y1});
         if (fill1 != SIZE_MAX) Shape.FillEdges[fill1].push_back({x0, y0, x1, y1});
     }
@@ -357,17 +384,20 @@ struct TShapeParser {
     }
 };
 
+// Decodes a shape (keep) or only checks it and counts the bytes its decoded
+// form takes (returned in bytes).
 std::shared_ptr<TShape> DecodeShape(const std::uint8_t* body, std::size_t size, const std::string& what,
-                                    int version, std::uint16_t& id) {
+                                    int version, bool keep, std::size_t& bytes) {
     TSWFBitReader r(body, size, what);
-    id = r.ReadU16();
+    r.ReadU16();  // id
     r.ReadRect(); // bounds: the edges say where the shape is
     auto shape = std::make_shared<TShape>();
-    TShapeParser parser{r, version, *shape};
+    TShapeParser parser{r, version, *shape, keep};
     parser.ReadFillStyles();
     parser.ReadLineStyles();
     parser.ReadRecords();
-    return shape;
+    bytes = parser.Bytes + sizeof(TShape);
+    return keep ? shape : nullptr;
 }
 
 // ---- rendering
@@ -571,6 +601,68 @@ bool CoversStage(const TCanvas& canvas, const TShape& shape, const TAffine& plac
 
 } // namespace
 
+namespace {
+
+// The display-list change or background colour a tag makes; false for other tags.
+bool ReadOperation(const TSWFTagInfo& tag, const std::uint8_t* body, TSWFMoviePlayer::TOperation& op) {
+    using TOp = TSWFMoviePlayer::TOperation;
+    TSWFBitReader r(body, tag.KeptLength, TagLabel(tag));
+    op = TOp{};
+    switch (tag.Code) {
+    case 4: // PlaceObject
+        op.HasCharacter = true;
+        op.CharacterId = r.ReadU16();
+        op.Depth = r.ReadU16();
+        op.HasMatrix = true;
+        op.Matrix = TAffine::From(r.ReadMatrix());
+        if (r.Remaining() > 0) {
+            op.HasColorTransform = true;
+            op.ColorTransform = ReadColorTransform(r, false);
+        }
+        return true;
+    case 26:
+    case 70: { // PlaceObject2, PlaceObject3 (its common fields)
+        std::uint8_t flags = r.ReadU8();
+        std::uint8_t flags3 = tag.Code == 70 ? r.ReadU8() : 0;
+        op.Depth = r.ReadU16();
+        if (tag.Code == 70 && ((flags3 & 0x08) || ((flags3 & 0x10) && (flags & 0x02))))
+            r.ReadString(); // class name
+        op.Move = flags & 0x01;
+        op.HasCharacter = flags & 0x02;
+        if (op.HasCharacter) op.CharacterId = r.ReadU16();
+        if (flags & 0x04) {
+            op.HasMatrix = true;
+            op.Matrix = TAffine::From(r.ReadMatrix());
+        }
+        if (flags & 0x08) {
+            op.HasColorTransform = true;
+            op.ColorTransform = ReadColorTransform(r, true);
+        }
+        // Ratio, name, clip depth, filters and clip actions follow; the player needs none of them.
+        return true;
+    }
+    case 5: // RemoveObject
+        r.ReadU16();
+        [[fallthrough]];
+    case 28: // RemoveObject2
+        op.Kind = TOp::opRemove;
+        op.Depth = r.ReadU16();
+        return true;
+    case 9:
+        op.Kind = TOp::opBackground;
+        op.Background = ReadColor(r, false);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int ShapeVersion(std::uint16_t code) {
+    return code == 2 ? 1 : code == 22 ? 2 : 3;
+}
+
+} // namespace
+
 TSWFMoviePlayer::TSWFMoviePlayer(TSWFFile file, TSWFPlayerLimits limits)
     : FFile(std::move(file)), FLimits(limits) {
     const TSWFRect& r = FFile.Header.FrameRect;
@@ -582,44 +674,48 @@ TSWFMoviePlayer::TSWFMoviePlayer(TSWFFile file, TSWFPlayerLimits limits)
                               " pixels is larger than the player handles");
     FStageWidth = int(w);
     FStageHeight = int(h);
-    DecodeTags();
+    IndexTags();
 }
 
 TSWFMoviePlayer::~TSWFMoviePlayer() = default;
 
-void TSWFMoviePlayer::DecodeTags() {
-    std::vector<TOperation> current;
+// Checks every tag the player reads and notes where each character is defined
+// and where each frame ends; nothing is decoded until a frame shows it.
+void TSWFMoviePlayer::IndexTags() {
     auto define = [&](std::uint16_t id, std::shared_ptr<TCharacter> c) {
         FDictionary.emplace(id, std::move(c)); // a second definition of an id is ignored
     };
-    for (const TSWFTagInfo& tag : FFile.Tags) {
+    for (std::size_t i = 0; i < FFile.Tags.size(); ++i) {
+        const TSWFTagInfo& tag = FFile.Tags[i];
         const std::uint8_t* body = FFile.Body(tag);
         const std::string what = TagLabel(tag);
-        TSWFBitReader r(body, tag.Length, what);
+        TSWFBitReader r(body, tag.KeptLength, what);
+        auto c = std::make_shared<TCharacter>();
+        c->DefinedBy = tag.Code;
+        c->TagIndex = i;
         switch (tag.Code) {
         case 1:
-            FFrames.push_back(std::move(current));
-            current.clear();
+            if (int(FFrameEnds.size()) >= FLimits.MaxFrames)
+                throw ESWFFormatError(what + ": the movie has more than " +
+                                      std::to_string(FLimits.MaxFrames) +
+                                      " frames, more than the player handles");
+            FFrameEnds.push_back(i);
             break;
         case 2:
         case 22:
         case 32: {
-            auto c = std::make_shared<TCharacter>();
             c->Kind = TCharacter::ckShape;
-            c->DefinedBy = tag.Code;
-            std::uint16_t id = 0;
-            c->Shape = DecodeShape(body, tag.Length, what, tag.Code == 2 ? 1 : tag.Code == 22 ? 2 : 3, id);
-            define(id, std::move(c));
+            DecodeShape(body, tag.KeptLength, what, ShapeVersion(tag.Code), false, c->DecodedBytes);
+            define(r.ReadU16(), std::move(c));
             break;
         }
         case 20:
         case 36: {
-            auto c = std::make_shared<TCharacter>();
             c->Kind = TCharacter::ckBitmap;
-            c->DefinedBy = tag.Code;
-            std::uint16_t id = 0;
-            c->Bitmap = DecodeLossless(body, tag.Length, what, tag.Code == 36, FLimits.MaxBitmapPixels, id);
-            define(id, std::move(c));
+            const TLosslessHeader header = ReadLosslessHeader(r, tag.Code == 36, FLimits.MaxBitmapPixels);
+            c->DecodedBytes =
+                sizeof(TDecodedBitmap) + std::size_t(header.Width) * header.Height * sizeof(TRGBA);
+            define(header.Id, std::move(c));
             break;
         }
         case 6:
@@ -634,76 +730,93 @@ void TSWFMoviePlayer::DecodeTags() {
         case 46:
         case 60:
         case 83:
-        case 84: { // characters the player does not draw
-            auto c = std::make_shared<TCharacter>();
-            c->DefinedBy = tag.Code;
+        case 84: // characters the player does not draw
             define(r.ReadU16(), std::move(c));
             break;
-        }
-        case 4: { // PlaceObject
+        default: {
             TOperation op;
-            op.HasCharacter = true;
-            op.CharacterId = r.ReadU16();
-            op.Depth = r.ReadU16();
-            op.HasMatrix = true;
-            op.Matrix = TAffine::From(r.ReadMatrix());
-            if (r.Remaining() > 0) {
-                op.HasColorTransform = true;
-                op.ColorTransform = ReadColorTransform(r, false);
-            }
-            current.push_back(op);
+            // A placement of a character that was never defined is an error in the file.
+            if (ReadOperation(tag, body, op) && op.Kind == TOperation::opPlace && op.HasCharacter &&
+                !FDictionary.count(op.CharacterId))
+                throw ESWFFormatError(what + ": places character " + std::to_string(op.CharacterId) +
+                                      ", which is not defined before it");
             break;
         }
-        case 26:
-        case 70: { // PlaceObject2, PlaceObject3 (its common fields)
-            TOperation op;
-            std::uint8_t flags = r.ReadU8();
-            std::uint8_t flags3 = tag.Code == 70 ? r.ReadU8() : 0;
-            op.Depth = r.ReadU16();
-            if (tag.Code == 70 && ((flags3 & 0x08) || ((flags3 & 0x10) && (flags & 0x02))))
-                r.ReadString(); // class name
-            op.Move = flags & 0x01;
-            op.HasCharacter = flags & 0x02;
-            if (op.HasCharacter) op.CharacterId = r.ReadU16();
-            if (flags & 0x04) {
-                op.HasMatrix = true;
-                op.Matrix = TAffine::From(r.ReadMatrix());
-            }
-            if (flags & 0x08) {
-                op.HasColorTransform = true;
-                op.ColorTransform = ReadColorTransform(r, true);
-            }
-            // Ratio, name, clip depth, filters and clip actions follow; the player needs none of them.
-            current.push_back(op);
-            break;
         }
-        case 5: // RemoveObject
-            r.ReadU16();
-            [[fallthrough]];
-        case 28: { // RemoveObject2
-            TOperation op;
-            op.Kind = TOperation::opRemove;
-            op.Depth = r.ReadU16();
-            current.push_back(op);
-            break;
-        }
-        case 9: {
-            TOperation op;
-            op.Kind = TOperation::opBackground;
-            op.Background = ReadColor(r, false);
-            current.push_back(op);
-            break;
-        }
-        default:
-            break; // tags the player does not need
-        }
-        // A placement of a character that was never defined is an error in the file.
-        if ((tag.Code == 4 || tag.Code == 26 || tag.Code == 70) && current.back().HasCharacter &&
-            !FDictionary.count(current.back().CharacterId))
-            throw ESWFFormatError(what + ": places character " + std::to_string(current.back().CharacterId) +
-                                  ", which is not defined before it");
     }
     // Tags after the last ShowFrame are never shown.
+}
+
+// The decoded form of what frame n draws, within the frame's memory budget.
+// Shapes decode first (they are small); bitmaps only for the shapes drawn, from
+// the top down to the first shape that hides the stage. Everything else is let
+// go, so the player holds what one frame needs and no more.
+class TSWFMoviePlayer::TFrameDecoder {
+  public:
+    TFrameDecoder(const TSWFMoviePlayer& player, int n) : FPlayer(player), FFrame(n) {
+        FBudget = player.FLimits.MaxFrameBytes;
+    }
+    // Decodes character id as a shape; null when it is not one.
+    const TShape* Shape(std::uint16_t id) {
+        auto it = FPlayer.FDictionary.find(id);
+        if (it == FPlayer.FDictionary.end() || it->second->Kind != TCharacter::ckShape) return nullptr;
+        TCharacter& c = *it->second;
+        if (FShapes.insert(id).second) Take(c);
+        if (!c.Shape) {
+            const TSWFTagInfo& tag = FPlayer.FFile.Tags[c.TagIndex];
+            std::size_t bytes = 0;
+            c.Shape = DecodeShape(FPlayer.FFile.Body(tag), tag.KeptLength, TagLabel(tag),
+                                  ShapeVersion(tag.Code), true, bytes);
+        }
+        return c.Shape.get();
+    }
+    // Decodes the bitmaps the shape's fills use.
+    void BitmapsOf(const TShape& shape) {
+        for (const TFillInfo& fill : shape.Fills) {
+            if (fill.Kind != fkBitmap) continue;
+            auto it = FPlayer.FDictionary.find(fill.BitmapId);
+            if (it == FPlayer.FDictionary.end() || it->second->Kind != TCharacter::ckBitmap) continue;
+            TCharacter& c = *it->second;
+            if (FBitmaps.insert(fill.BitmapId).second) Take(c);
+            if (!c.Bitmap) {
+                const TSWFTagInfo& tag = FPlayer.FFile.Tags[c.TagIndex];
+                c.Bitmap = DecodeLossless(FPlayer.FFile.Body(tag), tag.KeptLength, TagLabel(tag),
+                                          tag.Code == 36, FPlayer.FLimits.MaxBitmapPixels);
+            }
+        }
+    }
+    // Lets go of every decoded character this frame does not use; with
+    // bitmapsToo false only the shapes (and bitmaps no shown shape may use).
+    void Release(const std::set<std::uint16_t>& keepBitmaps, bool bitmapsToo) {
+        for (auto& [id, c] : FPlayer.FDictionary) {
+            if (c->Kind == TCharacter::ckShape && !FShapes.count(id)) c->Shape.reset();
+            if (c->Kind == TCharacter::ckBitmap && !keepBitmaps.count(id) &&
+                (bitmapsToo || !FBitmaps.count(id)))
+                c->Bitmap.reset();
+        }
+    }
+    const std::set<std::uint16_t>& Bitmaps() const { return FBitmaps; }
+    const std::set<std::uint16_t>& Shapes() const { return FShapes; }
+
+  private:
+    void Take(const TCharacter& c) {
+        if (c.DecodedBytes > FBudget)
+            throw ESWFFormatError("Frame " + std::to_string(FFrame) + " needs more than " +
+                                  std::to_string(FPlayer.FLimits.MaxFrameBytes >> 20) +
+                                  " MiB for its shapes and bitmaps, more than the player handles");
+        FBudget -= c.DecodedBytes;
+    }
+    const TSWFMoviePlayer& FPlayer;
+    int FFrame;
+    std::size_t FBudget = 0;
+    std::set<std::uint16_t> FShapes, FBitmaps;
+};
+
+std::size_t TSWFMoviePlayer::HeldBytes() const {
+    std::size_t held = 0;
+    for (const auto& [id, c] : FDictionary)
+        if (c->Bitmap || c->Shape) held += c->DecodedBytes;
+    return held;
 }
 
 TBitmap TSWFMoviePlayer::RenderFrame(int n) const {
@@ -717,48 +830,55 @@ TBitmap TSWFMoviePlayer::RenderFrame(int n) const {
     };
     std::map<std::uint16_t, TItem> displayList;
     TRGBA background{255, 255, 255, 255};
-    for (int f = 0; f <= n; ++f) {
-        for (const TOperation& op : FFrames[std::size_t(f)]) {
-            switch (op.Kind) {
-            case TOperation::opBackground:
-                background = op.Background;
-                break;
-            case TOperation::opRemove:
-                displayList.erase(op.Depth);
-                break;
-            case TOperation::opPlace: {
-                auto it = displayList.find(op.Depth);
-                if (op.Move) {
-                    if (it == displayList.end()) break; // nothing to modify
-                } else {
-                    if (!op.HasCharacter) break;
-                    it = displayList.insert_or_assign(op.Depth, TItem{}).first;
-                }
-                if (op.HasCharacter) it->second.CharacterId = op.CharacterId;
-                if (op.HasMatrix) it->second.Matrix = op.Matrix;
-                if (op.HasColorTransform) it->second.ColorTransform = op.ColorTransform;
-                break;
+    for (std::size_t i = 0; i <= FFrameEnds[std::size_t(n)]; ++i) {
+        const TSWFTagInfo& tag = FFile.Tags[i];
+        TOperation op;
+        if (!ReadOperation(tag, FFile.Body(tag), op)) continue;
+        switch (op.Kind) {
+        case TOperation::opBackground:
+            background = op.Background;
+            break;
+        case TOperation::opRemove:
+            displayList.erase(op.Depth);
+            break;
+        case TOperation::opPlace: {
+            auto it = displayList.find(op.Depth);
+            if (op.Move) {
+                if (it == displayList.end()) break; // nothing to modify
+            } else {
+                if (!op.HasCharacter) break;
+                it = displayList.insert_or_assign(op.Depth, TItem{}).first;
             }
-            }
+            if (op.HasCharacter) it->second.CharacterId = op.CharacterId;
+            if (op.HasMatrix) it->second.Matrix = op.Matrix;
+            if (op.HasColorTransform) it->second.ColorTransform = op.ColorTransform;
+            break;
+        }
         }
     }
-
     TCanvas canvas{FStageWidth, FStageHeight, double(FFile.Header.FrameRect.Left),
                    double(FFile.Header.FrameRect.Top),
                    std::vector<TRGBA>(std::size_t(FStageWidth) * FStageHeight, background)};
+    TFrameDecoder decoder(*this, n);
     std::vector<std::pair<const TShape*, const TItem*>> shapes;
-    for (auto& [depth, item] : displayList) {
-        auto it = FDictionary.find(item.CharacterId);
-        if (it == FDictionary.end() || it->second->Kind != TCharacter::ckShape) continue;
-        shapes.emplace_back(it->second->Shape.get(), &item);
-    }
+    for (auto& [depth, item] : displayList)
+        if (const TShape* shape = decoder.Shape(item.CharacterId)) shapes.emplace_back(shape, &item);
+    // Bitmaps that no shown shape uses go before any new one is decoded.
+    std::set<std::uint16_t> usable;
+    for (const auto& [shape, item] : shapes)
+        for (const TFillInfo& fill : shape->Fills)
+            if (fill.Kind == fkBitmap) usable.insert(fill.BitmapId);
+    decoder.Release(usable, false);
     std::size_t first = 0; // the topmost shape that hides everything below it
-    for (std::size_t i = shapes.size(); i-- > 0;)
+    for (std::size_t i = shapes.size(); i-- > 0;) {
+        decoder.BitmapsOf(*shapes[i].first);
         if (CoversStage(canvas, *shapes[i].first, shapes[i].second->Matrix, shapes[i].second->ColorTransform,
                         FDictionary)) {
             first = i;
             break;
         }
+    }
+    decoder.Release(decoder.Bitmaps(), true);
     for (std::size_t i = first; i < shapes.size(); ++i)
         FillShape(canvas, *shapes[i].first, shapes[i].second->Matrix, shapes[i].second->ColorTransform,
                   FDictionary);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <zlib.h>
 
 // ---- bit reader
@@ -163,78 +164,253 @@ std::vector<std::uint8_t> InflateExactly(const std::uint8_t* data, std::size_t s
 
 // ---- the file
 
-TSWFFile TSWFFile::FromBytes(const std::uint8_t* data, std::size_t size) {
-    if (size < 8) throw ESWFFormatError("Not an SWF movie: the file is too short");
-    std::string sig(reinterpret_cast<const char*>(data), 3);
+namespace {
+
+// The bytes of a movie after its first eight, in order.
+class TSource {
+  public:
+    virtual ~TSource() = default;
+    // Reads up to count bytes; fewer only where the data ends.
+    virtual std::size_t Read(std::uint8_t* out, std::size_t count) = 0;
+    // Why the data ended where it did, when that is itself a fault ("" otherwise).
+    virtual std::string EndFault() const { return ""; }
+};
+
+class TMemorySource : public TSource {
+  public:
+    TMemorySource(const std::uint8_t* data, std::size_t size) : FData(data), FSize(size) {}
+    std::size_t Read(std::uint8_t* out, std::size_t count) override {
+        const std::size_t n = std::min(count, FSize - FPosition);
+        std::copy(FData + FPosition, FData + FPosition + n, out);
+        FPosition += n;
+        return n;
+    }
+
+  private:
+    const std::uint8_t* FData;
+    std::size_t FSize;
+    std::size_t FPosition = 0;
+};
+
+class TFileSource : public TSource {
+  public:
+    TFileSource(std::istream& in, const std::string& path) : FIn(in), FPath(path) {}
+    std::size_t Read(std::uint8_t* out, std::size_t count) override {
+        FIn.read(reinterpret_cast<char*>(out), std::streamsize(count));
+        if (FIn.bad()) throw ESWFFormatError("Cannot read \"" + FPath + "\"");
+        return std::size_t(FIn.gcount());
+    }
+
+  private:
+    std::istream& FIn;
+    std::string FPath;
+};
+
+// Inflates another source as its bytes are asked for, never producing more
+// than the header's file length allows.
+class TInflateSource : public TSource {
+  public:
+    TInflateSource(TSource& in, std::uint32_t fileLength) : FIn(in), FFileLength(fileLength) {
+        FLimit = fileLength > 8 ? fileLength - 8 : 0;
+        if (inflateInit(&FZ) != Z_OK) throw ESWFFormatError("Compressed movie: cannot start zlib");
+    }
+    ~TInflateSource() override { inflateEnd(&FZ); }
+    TInflateSource(const TInflateSource&) = delete;
+    TInflateSource& operator=(const TInflateSource&) = delete;
+
+    std::size_t Read(std::uint8_t* out, std::size_t count) override {
+        std::size_t produced = 0;
+        while (produced < count && !FStreamEnded) {
+            if (FZ.avail_in == 0 && !FInputEnded) {
+                const std::size_t n = FIn.Read(FBuffer.data(), FBuffer.size());
+                if (n == 0) FInputEnded = true;
+                FZ.next_in = FBuffer.data();
+                FZ.avail_in = uInt(n);
+            }
+            if (FZ.avail_in == 0 && FInputEnded) break;
+            FZ.next_out = out + produced;
+            FZ.avail_out = uInt(std::min<std::size_t>(count - produced, std::size_t(1) << 30));
+            const uInt before = FZ.avail_out;
+            const int rc = inflate(&FZ, Z_NO_FLUSH);
+            produced += before - FZ.avail_out;
+            if (rc == Z_STREAM_END) {
+                FStreamEnded = true;
+            } else if (rc != Z_OK && !(rc == Z_BUF_ERROR && FZ.avail_in == 0)) {
+                throw ESWFFormatError("Compressed movie: the compressed data is corrupt");
+            }
+        }
+        FProduced += produced;
+        if (FProduced > FLimit)
+            throw ESWFFormatError("Compressed movie: more data than the header's file length of " +
+                                  std::to_string(FFileLength) + " bytes");
+        return produced;
+    }
+    std::string EndFault() const override {
+        return FStreamEnded ? "" : "Compressed movie: the compressed data is truncated";
+    }
+
+  private:
+    TSource& FIn;
+    std::uint32_t FFileLength;
+    std::uint64_t FLimit = 0;
+    std::uint64_t FProduced = 0;
+    z_stream FZ{};
+    std::vector<std::uint8_t> FBuffer = std::vector<std::uint8_t>(65536);
+    bool FInputEnded = false;
+    bool FStreamEnded = false;
+};
+
+// Reads count bytes or as many as there are; returns how many.
+std::size_t ReadFully(TSource& source, std::uint8_t* out, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const std::size_t n =
+            source.Read(out + done, std::min<std::size_t>(count - done, std::size_t(1) << 24));
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+// Passes over count bytes without keeping them; returns how many there were.
+std::uint64_t SkipFully(TSource& source, std::uint64_t count) {
+    std::uint8_t scratch[65536];
+    std::uint64_t done = 0;
+    while (done < count) {
+        const std::size_t n =
+            source.Read(scratch, std::size_t(std::min<std::uint64_t>(count - done, sizeof scratch)));
+        if (n == 0) break;
+        done += n;
+    }
+    return done;
+}
+
+// Bytes kept of a body the player does not read: enough for ids and sizes.
+constexpr std::uint32_t KeptPrefixBytes = 32;
+
+TSWFFile ReadMovie(const std::uint8_t* lead, std::size_t leadSize, TSource& file,
+                   const TSWFReadLimits& limits) {
+    if (leadSize < 8) throw ESWFFormatError("Not an SWF movie: the file is too short");
+    const std::string sig(reinterpret_cast<const char*>(lead), 3);
     if (sig == "ZWS") throw ESWFFormatError("LZMA-compressed SWF movies (ZWS) are not supported");
     if (sig != "FWS" && sig != "CWS") throw ESWFFormatError("Not an SWF movie: no FWS or CWS signature");
 
-    TSWFFile file;
-    file.Header.Signature = sig;
-    file.Header.Version = data[3];
-    file.Header.FileLength = std::uint32_t(data[4]) | (std::uint32_t(data[5]) << 8) |
-                             (std::uint32_t(data[6]) << 16) | (std::uint32_t(data[7]) << 24);
-    file.Data.assign(data, data + 8);
-    if (sig == "FWS") {
-        file.Data.insert(file.Data.end(), data + 8, data + size);
-    } else {
-        // The header's FileLength bounds the inflated size; memory grows only
-        // with what the compressed data actually yields.
-        std::size_t limit = file.Header.FileLength > 8 ? file.Header.FileLength - 8 : 0;
-        bool overLimit = false;
-        std::vector<std::uint8_t> body;
-        bool ended = InflateInto(data + 8, size - 8, body, limit, "Compressed movie", overLimit);
-        if (overLimit)
-            throw ESWFFormatError("Compressed movie: more data than the header's file length of " +
-                                  std::to_string(file.Header.FileLength) + " bytes");
-        if (!ended) throw ESWFFormatError("Compressed movie: the compressed data is truncated");
-        file.Data.insert(file.Data.end(), body.begin(), body.end());
-    }
+    TSWFFile movie;
+    movie.Header.Signature = sig;
+    movie.Header.Version = lead[3];
+    movie.Header.FileLength = std::uint32_t(lead[4]) | (std::uint32_t(lead[5]) << 8) |
+                              (std::uint32_t(lead[6]) << 16) | (std::uint32_t(lead[7]) << 24);
+    std::unique_ptr<TInflateSource> inflater;
+    if (sig == "CWS") inflater = std::make_unique<TInflateSource>(file, movie.Header.FileLength);
+    TSource& source = inflater ? static_cast<TSource&>(*inflater) : file;
+    auto endFault = [&](const std::string& otherwise) {
+        const std::string fault = source.EndFault();
+        throw ESWFFormatError(fault.empty() ? otherwise : fault);
+    };
 
-    TSWFBitReader header(file.Data.data() + 8, file.Data.size() - 8, "Movie header");
-    file.Header.FrameRect = header.ReadRect();
-    file.Header.FrameRate = header.ReadU16();
-    file.Header.FrameCount = header.ReadU16();
-    file.Header.HeaderSize = std::uint32_t(8 + header.BytePosition());
+    // The header: a rectangle of 5 + 4 n bits, then the rate and the count.
+    std::uint8_t header[4 + 17 + 4] = {};
+    if (ReadFully(source, header, 1) < 1) endFault("Movie header: data ends early");
+    const std::size_t rectBytes = (5 + 4 * std::size_t(header[0] >> 3) + 7) / 8;
+    if (ReadFully(source, header + 1, rectBytes + 3) < rectBytes + 3)
+        endFault("Movie header: data ends early");
+    TSWFBitReader fields(header, rectBytes + 4, "Movie header");
+    movie.Header.FrameRect = fields.ReadRect();
+    movie.Header.FrameRate = fields.ReadU16();
+    movie.Header.FrameCount = fields.ReadU16();
+    movie.Header.HeaderSize = std::uint32_t(8 + rectBytes + 4);
 
-    std::size_t pos = file.Header.HeaderSize;
-    const std::size_t total = file.Data.size();
-    while (pos + 2 <= total) {
+    std::uint64_t pos = movie.Header.HeaderSize;
+    for (;;) {
+        std::uint8_t head[6];
+        const std::size_t got = ReadFully(source, head, 2);
+        if (got < 2) {
+            if (!source.EndFault().empty()) endFault("");
+            break; // no End tag
+        }
+        if (pos + 6 > std::numeric_limits<std::uint32_t>::max())
+            throw ESWFFormatError("The movie is larger than 4 GiB");
+        if (movie.Tags.size() >= limits.MaxTags)
+            throw ESWFFormatError("The movie has more than " + std::to_string(limits.MaxTags) +
+                                  " tags, more than the player handles");
         TSWFTagInfo tag;
         tag.Offset = std::uint32_t(pos);
-        std::uint16_t word = std::uint16_t(file.Data[pos] | (file.Data[pos + 1] << 8));
+        const std::uint16_t word = std::uint16_t(head[0] | (head[1] << 8));
         tag.Code = word >> 6;
         tag.Length = word & 0x3F;
+        const std::string name = SWFTagName(tag.Code);
         if (tag.Length == 0x3F) {
-            if (pos + 6 > total)
-                throw ESWFFormatError("Tag " + std::string(SWFTagName(tag.Code)) + " at offset " +
-                                      std::to_string(pos) + ": the header is cut off");
+            if (ReadFully(source, head + 2, 4) < 4)
+                endFault("Tag " + name + " at offset " + std::to_string(pos) + ": the header is cut off");
             tag.LongHeader = true;
-            tag.Length = std::uint32_t(file.Data[pos + 2]) | (std::uint32_t(file.Data[pos + 3]) << 8) |
-                         (std::uint32_t(file.Data[pos + 4]) << 16) |
-                         (std::uint32_t(file.Data[pos + 5]) << 24);
+            tag.Length = std::uint32_t(head[2]) | (std::uint32_t(head[3]) << 8) |
+                         (std::uint32_t(head[4]) << 16) | (std::uint32_t(head[5]) << 24);
         }
-        if (tag.Length > total - tag.BodyOffset())
-            throw ESWFFormatError("Tag " + std::string(SWFTagName(tag.Code)) + " at offset " +
-                                  std::to_string(pos) + " is " + std::to_string(tag.Length) +
-                                  " bytes long but only " + std::to_string(total - tag.BodyOffset()) +
-                                  " remain in the file");
-        file.Tags.push_back(tag);
-        pos = tag.BodyOffset() + std::size_t(tag.Length);
+        tag.KeptLength =
+            TSWFFile::KeepsWholeBody(tag.Code) ? tag.Length : std::min(tag.Length, KeptPrefixBytes);
+        if (movie.Kept.size() + tag.KeptLength > limits.MaxKeptBytes)
+            throw ESWFFormatError("Tag " + name + " at offset " + std::to_string(pos) +
+                                  ": the movie needs more than " + std::to_string(limits.MaxKeptBytes >> 20) +
+                                  " MiB of tags in memory, more than the player handles");
+        tag.KeptOffset = movie.Kept.size();
+        movie.Kept.resize(movie.Kept.size() + tag.KeptLength);
+        std::uint64_t present = ReadFully(source, movie.Kept.data() + tag.KeptOffset, tag.KeptLength);
+        if (present == tag.KeptLength) present += SkipFully(source, tag.Length - tag.KeptLength);
+        if (present < tag.Length)
+            endFault("Tag " + name + " at offset " + std::to_string(pos) + " is " +
+                     std::to_string(tag.Length) + " bytes long but only " + std::to_string(present) +
+                     " remain in the file");
+        movie.Tags.push_back(tag);
+        pos = tag.BodyOffset() + std::uint64_t(tag.Length);
         if (tag.Code == 0) {
-            file.HasEndTag = true;
+            movie.HasEndTag = true;
             break;
         }
     }
-    return file;
+    movie.UncompressedSize = pos;
+    // A compressed movie should end soon after its End tag: look a little further
+    // for a cut-off stream, but never inflate a long tail nobody reads.
+    if (inflater && movie.HasEndTag) {
+        SkipFully(*inflater, 65536);
+        if (!inflater->EndFault().empty() && SkipFully(*inflater, 1) == 0) endFault("");
+    }
+    movie.Kept.shrink_to_fit();
+    return movie;
 }
 
-TSWFFile TSWFFile::FromFile(const std::string& path) {
+} // namespace
+
+bool TSWFFile::KeepsWholeBody(std::uint16_t code) {
+    switch (code) {
+    case 2:  // DefineShape
+    case 22: // DefineShape2
+    case 32: // DefineShape3
+    case 20: // DefineBitsLossless
+    case 36: // DefineBitsLossless2
+    case 4:  // PlaceObject
+    case 26: // PlaceObject2
+    case 70: // PlaceObject3
+    case 5:  // RemoveObject
+    case 28: // RemoveObject2
+    case 9:  // SetBackgroundColor
+        return true;
+    default:
+        return false;
+    }
+}
+
+TSWFFile TSWFFile::FromBytes(const std::uint8_t* data, std::size_t size, TSWFReadLimits limits) {
+    TMemorySource rest(data + std::min<std::size_t>(size, 8), size - std::min<std::size_t>(size, 8));
+    return ReadMovie(data, size, rest, limits);
+}
+
+TSWFFile TSWFFile::FromFile(const std::string& path, TSWFReadLimits limits) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw ESWFFormatError("Cannot open \"" + path + "\"");
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw ESWFFormatError("Cannot read \"" + path + "\"");
-    return FromBytes(bytes.data(), bytes.size());
+    std::uint8_t lead[8];
+    TFileSource file(in, path);
+    const std::size_t got = ReadFully(file, lead, 8);
+    return ReadMovie(lead, got, file, limits);
 }
 
 const char* SWFTagName(std::uint16_t code) {

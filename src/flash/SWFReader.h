@@ -22,6 +22,10 @@ struct TSWFTagInfo {
     std::uint32_t Length = 0; // of the body
     bool LongHeader = false;
     std::uint32_t BodyOffset() const { return Offset + (LongHeader ? 6 : 2); }
+    // The body bytes kept in TSWFFile::Kept: all of them for the tags the player
+    // reads, the first few (ids and sizes) for the others.
+    std::size_t KeptOffset = 0;
+    std::uint32_t KeptLength = 0;
 };
 
 struct TSWFHeaderInfo {
@@ -34,18 +38,33 @@ struct TSWFHeaderInfo {
     std::uint32_t HeaderSize = 0; // bytes up to the first tag
 };
 
+// What reading one movie may take, whatever its header and tags claim.
+struct TSWFReadLimits {
+    // Body bytes kept in memory (the player's tags, whole): 256 MiB.
+    std::size_t MaxKeptBytes = std::size_t(256) << 20;
+    // Tags listed: 2 Mi, far more than 65535 frames of an exported movie hold.
+    std::size_t MaxTags = std::size_t(1) << 21;
+};
+
+// A movie read tag by tag: a compressed movie is inflated as its tags are read,
+// and only the bodies the player needs are kept, so memory follows what the
+// movie really holds rather than what its header says. Reading stops at the
+// End tag.
 class TSWFFile {
   public:
     // Parses a whole file image; raises ESWFFormatError.
-    static TSWFFile FromBytes(const std::uint8_t* data, std::size_t size);
-    static TSWFFile FromFile(const std::string& path);
+    static TSWFFile FromBytes(const std::uint8_t* data, std::size_t size, TSWFReadLimits limits = {});
+    static TSWFFile FromFile(const std::string& path, TSWFReadLimits limits = {});
 
     TSWFHeaderInfo Header;
-    std::vector<std::uint8_t> Data; // the file as if uncompressed
-    std::vector<TSWFTagInfo> Tags;  // in file order, up to and including End
+    std::uint64_t UncompressedSize = 0; // of the file as if uncompressed, up to the last tag read
+    std::vector<TSWFTagInfo> Tags;      // in file order, up to and including End
     bool HasEndTag = false;
+    std::vector<std::uint8_t> Kept; // the kept body bytes of every tag, one after another
 
-    const std::uint8_t* Body(const TSWFTagInfo& tag) const { return Data.data() + tag.BodyOffset(); }
+    const std::uint8_t* Body(const TSWFTagInfo& tag) const { return Kept.data() + tag.KeptOffset; }
+    // True for the tags whose whole body is kept.
+    static bool KeepsWholeBody(std::uint16_t code);
 };
 
 // The format's name of a tag code ("DefineBitsLossless"), or "Unknown".

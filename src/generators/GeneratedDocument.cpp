@@ -20,3 +20,16 @@ void ResetDocumentForGeneration(TGIFData& document) {
         entry.Used = 0;
     }
 }
+
+std::string GeneratedSizeProblem(int width, int height, std::int64_t count) {
+    const std::int64_t pixels = std::int64_t(width) * height;
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (pixels > MaxGeneratedFramePixels)
+        return "a frame of " + size + " pixels is larger than the generators make (at most " +
+               std::to_string(MaxGeneratedFramePixels) + " pixels, such as 4096 x 4096)";
+    if (pixels * count > MaxGeneratedTotalPixels)
+        return std::to_string(count) + " pictures of " + size +
+               " pixels are more than the generators hold (at most " +
+               std::to_string(MaxGeneratedTotalPixels) + " pixels in all)";
+    return {};
+}

@@ -251,8 +251,9 @@ void ReduceToPalette(TBitmap& bitmap);
 // missing, the bitmap is empty, or AssignBitmap fails.
 bool SetFrameFromBitmap(TGIFImageData* frame, const TBitmap* bitmap, int transparentIndex);
 // AddFrame(1, 1) on document, then SetFrameFromBitmap on the new frame
-// (document.Frames.back()), which stays even when this returns false. The
-// editor marks the document modified when it returns true.
+// (document.Frames.back()). When that fails the new frame is deleted again and
+// this returns false, leaving the document as it was. The editor marks the
+// document modified when it returns true.
 bool AddFrameFromBitmap(TGIFData& document, const TBitmap& bitmap, int transparentIndex);
 // --- end of the drawing-layer block ---
 
@@ -278,9 +279,9 @@ class TGIFData {
     // when the stream ends where a block should start (frames read so far stay).
     bool LoadFromFile(const std::string& path);
     bool LoadFromStream(TStream& stream);
-    // Writing (GifWriter.cpp). SaveToFile writes a temporary file next to the
-    // target and renames it over the target only after everything was written
-    // and flushed to disk; a failed save leaves the old file untouched.
+    // Writing (GifWriter.cpp). SaveToFile makes the whole file in memory, then
+    // saves it with WriteFileSafely: a failed save leaves the old file as it
+    // was, a successful one keeps its links, owner and mode.
     bool SaveToFile(const std::string& path);
     bool SaveToStream(TStream& stream);
 

@@ -2,16 +2,8 @@
 // without ever damaging the file it replaces. The LZW image data comes from
 // GifLzwEncoder.cpp.
 
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "gifdata/GifData.h"
+#include "platform/SafeFile.h"
 
 namespace {
 
@@ -45,10 +37,6 @@ std::string Padded(const std::string& text, std::size_t length) {
     std::string result = text.substr(0, length);
     result.resize(length, ' ');
     return result;
-}
-
-std::string SystemError(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
 }
 
 } // namespace
@@ -190,58 +178,17 @@ bool TGIFData::SaveToStream(TStream& stream) {
 }
 
 bool TGIFData::SaveToFile(const std::string& path) {
-    namespace fs = std::filesystem;
     try {
-        // Replace what a link points to, not the link itself.
-        std::string target = path;
-        std::error_code ec;
-        if (fs::is_symlink(fs::symlink_status(path, ec))) {
-            fs::path resolved = fs::weakly_canonical(path, ec);
-            if (!ec) target = resolved.string();
-        }
-
-        // The new file is written beside the target, then renamed over it in
-        // one step, so a failed save leaves the old file as it was.
-        std::string temp = target + ".XXXXXX";
-        int fd = mkstemp(temp.data());
-        if (fd < 0) {
-            ShowIOError(SystemError("Cannot create a file next to", path));
-            return false;
-        }
-        struct stat old {};
-        mode_t mode;
-        if (stat(target.c_str(), &old) == 0) {
-            mode = old.st_mode & 07777;
-        } else {
-            mode_t mask = umask(0);
-            umask(mask);
-            mode = 0666 & ~mask;
-        }
-        fchmod(fd, mode);
-        close(fd);
-
-        auto fail = [&temp](const std::string& reason) {
-            if (!reason.empty()) ShowIOError(reason);
-            std::remove(temp.c_str());
-            return false;
-        };
-        {
-            TFileStream stream(temp, TFileStream::fmCreate);
-            if (!stream.IsOpen()) return fail(SystemError("Cannot create", temp));
-            if (!SaveToStream(stream)) return fail(""); // SaveToStream has said why
-            if (!stream.FlushToDisk()) return fail(SystemError("Cannot write", path));
-            if (!stream.Close()) return fail(SystemError("Cannot write", path));
-        }
-        if (std::rename(temp.c_str(), target.c_str()) != 0) return fail(SystemError("Cannot replace", path));
-
-        // Make the rename itself durable.
-        std::string folder = fs::path(target).parent_path().string();
-        int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-        if (dir >= 0) {
-            fsync(dir);
-            close(dir);
-        }
-        return true;
+        // The whole file is made in memory first, so nothing on disk is
+        // touched until every byte is known.
+        TMemoryStream bytes;
+        if (!SaveToStream(bytes)) return false; // SaveToStream has said why
+        const TSafeWriteResult saved = WriteFileSafely(path, bytes.Bytes());
+        if (!saved.Ok) ShowIOError(saved.Message);
+        return saved.Ok;
+    } catch (const std::bad_alloc&) {
+        ShowIOError("Not enough memory to save \"" + path + "\"");
+        return false;
     } catch (const std::exception& e) {
         ShowIOError(e.what());
         return false;

@@ -40,6 +40,13 @@ class TDialogs {
     // (mrCancel when the box was closed without a button).
     virtual TModalResult MessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type,
                                     unsigned buttons) = 0;
+    // The same box with details under its text (the reason, the file's name).
+    // Without an override the details are left out.
+    virtual TModalResult DetailedMessageDlg(const std::string& text, const std::string& caption,
+                                            TMsgDlgType type, unsigned buttons, const std::string& details) {
+        (void)details;
+        return MessageDlg(text, caption, type, buttons);
+    }
     // The files picked in an open dialog; empty when it was cancelled.
     virtual std::vector<std::string> OpenDialog(const TFileDialogOptions& options) = 0;
     // The name picked in a save dialog, completed with the default extension when

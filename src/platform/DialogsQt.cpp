@@ -62,7 +62,13 @@ QString SuffixOfNameFilter(const QString& nameFilter) {
 
 TModalResult TQtDialogs::MessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type,
                                     unsigned buttons) {
+    return DetailedMessageDlg(text, caption, type, buttons, {});
+}
+
+TModalResult TQtDialogs::DetailedMessageDlg(const std::string& text, const std::string& caption,
+                                            TMsgDlgType type, unsigned buttons, const std::string& details) {
     QMessageBox box(IconFor(type), ToQ(caption), ToQ(text), QMessageBox::NoButton, FParent);
+    if (!details.empty()) box.setInformativeText(ToQ(details));
     if (buttons & mbYes) box.addButton(QMessageBox::Yes);
     if (buttons & mbNo) box.addButton(QMessageBox::No);
     if (buttons & mbOK) box.addButton(QMessageBox::Ok);

@@ -14,6 +14,8 @@ class TQtDialogs : public TDialogs {
 
     TModalResult MessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type,
                             unsigned buttons) override;
+    TModalResult DetailedMessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type,
+                                    unsigned buttons, const std::string& details) override;
     std::vector<std::string> OpenDialog(const TFileDialogOptions& options) override;
     bool ChooseColor(TColor& color) override;
     bool ChooseFont(TFont& font) override;

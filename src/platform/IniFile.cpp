@@ -1,4 +1,5 @@
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -125,23 +126,9 @@ bool TIniFile::WriteString(const std::string& section, const std::string& key, c
     std::error_code ec;
     const fs::path target(FFileName);
     if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-    const std::string temp = FFileName + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines) out << line << "\r\n";
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return WriteFileSafely(FFileName, text.data(), text.size()).Ok;
 }
 
 std::string SettingsFilePath(const std::string& programDir, const std::string& fileName) {

@@ -274,6 +274,10 @@ TEST_F(MainFormTest, AFailedOpenReportsAnIOErrorAndKeepsTheOpenDocument) {
     EXPECT_EQ(Dialogs.Messages[0].Text, "Error");
     EXPECT_EQ(Dialogs.Messages[0].Caption, "I/O Error");
     EXPECT_EQ(Dialogs.Messages[0].Type, mtError);
+    // The box's details say why, and which file.
+    EXPECT_NE(Dialogs.Messages[0].Details.find("\n\nFile: " + PathOf("bad.gif")), std::string::npos)
+        << Dialogs.Messages[0].Details;
+    EXPECT_GT(Dialogs.Messages[0].Details.find("File: "), 0u); // the reason comes first
     EXPECT_EQ(Form->FileName, good);
     EXPECT_EQ(Form->windowTitle().toStdString(), "Frameloom - " + good);
     EXPECT_EQ(Form->Document().Frames.size(), 2u);
@@ -383,7 +387,11 @@ TEST_F(MainFormTest, AFailedSaveChangesNothingAndStopsTheClose) {
     Dialogs.MessageAnswers = {mrOk};
     EXPECT_FALSE(Form->SaveFile(PathOf("no-such-folder/out.gif")));
     ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Error");
     EXPECT_EQ(Dialogs.Messages[0].Caption, "I/O Error");
+    EXPECT_EQ(Dialogs.Messages[0].Details,
+              "Cannot create file \"" + PathOf("no-such-folder/out.gif") +
+                  "\". No such file or directory\n\nFile: " + PathOf("no-such-folder/out.gif"));
     EXPECT_EQ(Form->FileName, name);
     EXPECT_TRUE(Form->Modified);
     EXPECT_FALSE(fs::exists(Form->SettingsFileName()));

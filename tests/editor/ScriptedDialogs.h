@@ -19,6 +19,7 @@ struct TAskedMessage {
     std::string Caption;
     TMsgDlgType Type;
     unsigned Buttons;
+    std::string Details = {}; // under the text, for DetailedMessageDlg
 };
 
 class TScriptedDialogs : public TDialogs {
@@ -47,6 +48,13 @@ class TScriptedDialogs : public TDialogs {
 
     std::size_t QuestionCount() const {
         return Messages.size() + OpenRequests.size() + SaveRequests.size() + FormsShown.size();
+    }
+
+    TModalResult DetailedMessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type,
+                                    unsigned buttons, const std::string& details) override {
+        const TModalResult answer = MessageDlg(text, caption, type, buttons);
+        Messages.back().Details = details;
+        return answer;
     }
 
     TModalResult MessageDlg(const std::string& text, const std::string& caption, TMsgDlgType type,

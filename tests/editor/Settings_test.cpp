@@ -4,6 +4,7 @@
 #include "platform/IniFile.h"
 
 #include "EditorTestSupport.h"
+#include "support/FileSizeLimit.h"
 
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -80,11 +81,26 @@ TEST_F(IniFileTest, LineBreaksInAValueCannotStartANewEntry) {
 TEST_F(IniFileTest, AFailedWriteLeavesTheOldFile) {
     TIniFile ini(Path());
     ASSERT_TRUE(ini.WriteString("START", "DefaultFile", "/kept.gif"));
-    // A folder where the temporary file should go makes the write fail.
-    fs::create_directory(Path() + ".tmp");
-    fs::create_directory(Path() + ".tmp/x");
-    EXPECT_FALSE(ini.WriteString("START", "DefaultFile", "/lost.gif"));
+    // The new contents cannot all be written.
+    {
+        TFileSizeLimit limit(256);
+        EXPECT_FALSE(ini.WriteString("START", "DefaultFile", "/" + std::string(1000, 'x') + ".gif"));
+    }
     EXPECT_EQ(ini.ReadString("START", "DefaultFile"), "/kept.gif");
+    const fs::path folder = fs::path(Path()).parent_path();
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()),
+              1); // no temporary file left
+}
+
+TEST_F(IniFileTest, ALinkedSettingsFileStaysALinkAndKeepsItsHardLinks) {
+    const std::string real = Path("dotfiles.ini"), copy = Path("copy.ini");
+    ASSERT_TRUE(TIniFile(real).WriteString("START", "DefaultFile", "/a.gif"));
+    ASSERT_EQ(::link(real.c_str(), copy.c_str()), 0);
+    fs::create_symlink(real, Path());
+    ASSERT_TRUE(TIniFile(Path()).WriteString("START", "DefaultFile", "/b.gif"));
+    EXPECT_TRUE(fs::is_symlink(Path()));
+    EXPECT_EQ(TIniFile(copy).ReadString("START", "DefaultFile"), "/b.gif");
+    EXPECT_EQ(fs::hard_link_count(real), 2u);
 }
 
 TEST_F(IniFileTest, SettingsLiveInAWritableProgramFolder) {

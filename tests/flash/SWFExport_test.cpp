@@ -87,7 +87,8 @@ std::vector<std::uint16_t> Codes(const TSWFFile& file) {
 }
 
 std::vector<std::uint8_t> BodyOf(const TSWFFile& file, const TSWFTagInfo& tag) {
-    return {file.Body(tag), file.Body(tag) + tag.Length};
+    EXPECT_EQ(tag.KeptLength, tag.Length);
+    return {file.Body(tag), file.Body(tag) + tag.KeptLength};
 }
 
 TEST(SWFExport, OneFrameMovie) {
@@ -96,7 +97,7 @@ TEST(SWFExport, OneFrameMovie) {
     TSWFFile file = TSWFFile::FromBytes(bytes.data(), bytes.size());
     EXPECT_EQ(file.Header.Signature, "CWS");
     EXPECT_EQ(file.Header.Version, 6);
-    EXPECT_EQ(file.Header.FileLength, file.Data.size());
+    EXPECT_EQ(file.Header.FileLength, file.UncompressedSize);
     EXPECT_EQ(file.Header.FrameRect.Right, 2000);
     EXPECT_EQ(file.Header.FrameRect.Bottom, 1000);
     EXPECT_EQ(file.Header.FrameRate, 0x0600);
@@ -301,6 +302,33 @@ TEST_F(SWFExportFile, FailedSaveKeepsTheOldFile) {
     EXPECT_THROW(movie.SaveToFile(target.string()), ESWFError);
     EXPECT_EQ(Read(target), "the user's movie");
     EXPECT_EQ(std::distance(fs::directory_iterator(Folder), fs::directory_iterator()), 1);
+}
+
+TEST(SWFExport, MoreFramesThanTheCharacterIdsHoldAreRefusedWithoutWritingAnything) {
+    auto doc = MakeDocument(20, 10, {{0, 0, 20, 10}});
+    while (doc->Frames.size() <= MaxSWFExportFrames)
+        doc->Frames.push_back(std::make_unique<TGIFImageData>(doc.get()));
+    const fs::path target =
+        fs::temp_directory_path() / ("frameloom-too-many-" + std::to_string(::getpid()) + ".swf");
+    try {
+        ExportSWF(*doc, 0, 10, target.string());
+        ADD_FAILURE() << "no error";
+    } catch (const ESWFError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "The animation has 32768 frames; a Flash movie made from it can hold at most 32767.");
+    }
+    EXPECT_FALSE(fs::exists(target));
+}
+
+TEST_F(SWFExportFile, AHardLinkedMovieKeepsItsLinks) {
+    auto doc = MakeDocument(20, 10, {{0, 0, 20, 10}});
+    const fs::path target = Folder / "movie.swf", other = Folder / "published.swf";
+    std::ofstream(target) << "old movie";
+    fs::create_hard_link(target, other);
+    EXPECT_TRUE(ExportSWF(*doc, RGB(255, 255, 255), 10, target.string()));
+    EXPECT_EQ(fs::hard_link_count(target), 2u);
+    EXPECT_EQ(Read(other).substr(0, 3), "CWS");
+    EXPECT_EQ(Read(other), Read(target));
 }
 
 TEST_F(SWFExportFile, SavedFileKeepsTheOldPermissions) {

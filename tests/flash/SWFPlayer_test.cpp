@@ -47,7 +47,11 @@ TSWFMoviePlayer Play(const std::vector<std::uint8_t>& file, TSWFPlayerLimits lim
 
 // The same movie as an uncompressed file.
 std::vector<std::uint8_t> Uncompressed(const std::vector<std::uint8_t>& cws) {
-    std::vector<std::uint8_t> fws = TSWFFile::FromBytes(cws.data(), cws.size()).Data;
+    const std::uint32_t length = TSWFFile::FromBytes(cws.data(), cws.size()).Header.FileLength;
+    std::vector<std::uint8_t> fws(cws.begin(), cws.begin() + 8);
+    const std::vector<std::uint8_t> body =
+        InflateExactly(cws.data() + 8, cws.size() - 8, length - 8, "test movie");
+    fws.insert(fws.end(), body.begin(), body.end());
     fws[0] = 'F';
     return fws;
 }

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include "GifTestBytes.h"
+#include "support/TestUser.h"
 
 namespace {
 
@@ -367,6 +368,56 @@ TEST_F(GifSaveToFile, SavingThroughALinkReplacesTheLinkedFile) {
     ASSERT_TRUE(doc.SaveToFile((Folder / "link.gif").string()));
     EXPECT_TRUE(fs::is_symlink(Folder / "link.gif"));
     EXPECT_EQ(ReadFile(real), Save(doc));
+}
+
+TEST_F(GifSaveToFile, AHardLinkedFileKeepsItsLinksAndEveryNameShowsTheNewFile) {
+    TGIFData doc;
+    BuildRichDocument(doc);
+    const fs::path target = Folder / "shared.gif", other = Folder / "other-name.gif";
+    WriteFile(target, Bytes(100, 0xEE));
+    fs::create_hard_link(target, other);
+    ASSERT_TRUE(doc.SaveToFile(target.string()));
+    EXPECT_EQ(fs::hard_link_count(target), 2u);
+    EXPECT_EQ(ReadFile(other), Save(doc));
+}
+
+TEST_F(GifSaveToFile, SomeoneElsesFileKeepsItsOwner) {
+    TTestUser user;
+    if (!FindTestUser(user))
+        GTEST_SKIP() << "needs root to make a second user (useradd) and give them a file";
+    TGIFData doc;
+    const fs::path target = Folder / "theirs.gif";
+    WriteFile(target, {1, 2, 3});
+    ASSERT_EQ(::chown(target.c_str(), user.Uid, user.Gid), 0);
+    ASSERT_TRUE(doc.SaveToFile(target.string()));
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, user.Uid);
+    EXPECT_EQ(info.st_gid, user.Gid);
+    EXPECT_EQ(ReadFile(target), Save(doc));
+}
+
+TEST_F(GifSaveToFile, AWriteProtectedFileIsRefusedNamingItNotATemporaryFile) {
+    TTestUser user;
+    if (!FindTestUser(user)) GTEST_SKIP() << "needs root to act as a second user, whom permissions bind";
+    TGIFData doc;
+    const fs::path target = Folder / "ro.gif";
+    WriteFile(target, {1, 2, 3});
+    ASSERT_EQ(::chown(Folder.c_str(), user.Uid, user.Gid), 0);
+    ASSERT_EQ(::chown(target.c_str(), user.Uid, user.Gid), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    TIOErrorLog log;
+    bool saved = true;
+    {
+        TActAs as(user);
+        ASSERT_TRUE(as.Ok());
+        saved = doc.SaveToFile(target.string());
+    }
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(log.Messages.size(), 1u);
+    EXPECT_EQ(log.Messages[0], "Cannot create file \"" + target.string() + "\". Permission denied");
+    EXPECT_EQ(ReadFile(target), (Bytes{1, 2, 3}));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"ro.gif"});
 }
 
 TEST_F(GifSaveToFile, MissingFolderFailsWithAMessageAndWritesNothing) {

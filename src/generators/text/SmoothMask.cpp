@@ -89,23 +89,39 @@ void TSmoothMask::Render(const std::string& text) {
     if (!FOwner || !FOwner->Canvas()) return;
     int width = 0, height = 0;
     TextExtent(text, width, height);
+    if (std::int64_t(width) * height > MaxSmoothMaskPixels)
+        throw ETextTooLarge("the text is " + std::to_string(width) + " x " + std::to_string(height) +
+                            " pixels, larger than the renderer draws (at most " +
+                            std::to_string(MaxSmoothMaskPixels) +
+                            " pixels); use a smaller font or a shorter text");
     SetSize(width, height);
     if (FWidth == 0 || FHeight == 0) return;
     TSmoothFontDesc scaled = FOwner->Font();
     scaled.Height *= FScale;
     scaled.Width *= FScale;
     const bool rotated = scaled.Escapement != 0;
-    const std::vector<std::uint8_t> raster =
-        RasterizeText(scaled, text, FWidth * FScale, FHeight * FScale, rotated ? FStartX * FScale : 0,
-                      rotated ? FStartY * FScale : 0);
-    ShrinkFrom(raster);
+    const int x = rotated ? FStartX * FScale : 0, y = rotated ? FStartY * FScale : 0;
+    // Bands of about 8 MB of supersampled raster, whole mask rows each.
+    const std::size_t rasterWidth = std::size_t(FWidth) * FScale;
+    const int bandRows = std::max(1, int((std::size_t(8) << 20) / (rasterWidth * FScale)));
+    for (int first = 0; first < FHeight; first += bandRows) {
+        const int count = std::min(bandRows, FHeight - first);
+        const std::vector<std::uint8_t> band =
+            RasterizeText(scaled, text, FWidth * FScale, count * FScale, x, y - first * FScale);
+        ShrinkRows(band.data(), first, count);
+    }
 }
 
 void TSmoothMask::ShrinkFrom(const std::vector<std::uint8_t>& raster) {
     const std::size_t rasterWidth = std::size_t(FWidth) * FScale;
     if (raster.size() < rasterWidth * std::size_t(FHeight) * FScale) return;
-    for (int y = 0; y < FHeight; ++y) {
-        const std::uint8_t* r0 = raster.data() + std::size_t(y) * FScale * rasterWidth;
+    ShrinkRows(raster.data(), 0, FHeight);
+}
+
+void TSmoothMask::ShrinkRows(const std::uint8_t* band, int first, int count) {
+    const std::size_t rasterWidth = std::size_t(FWidth) * FScale;
+    for (int y = first; y < first + count; ++y) {
+        const std::uint8_t* r0 = band + std::size_t(y - first) * FScale * rasterWidth;
         std::uint8_t* out = ScanLine(y);
         for (int x = 0; x < FWidth; ++x) {
             const std::uint8_t* p = r0 + std::size_t(x) * FScale;

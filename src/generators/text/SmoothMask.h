@@ -17,6 +17,16 @@ class EInvalidLine : public std::runtime_error {
     EInvalidLine() : std::runtime_error("Invalid line!") {}
 };
 
+// Text whose mask would be larger than MaxSmoothMaskPixels: the renderer
+// refuses it rather than take gigabytes.
+class ETextTooLarge : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The largest text mask (text box in pixels, rotation included): 128 Mpx.
+constexpr std::int64_t MaxSmoothMaskPixels = std::int64_t(1) << 27;
+
 // Supersampling factor of a quality: aqHigh 4, aqNormal 3, aqLow 2, aqNone 1.
 int SmoothScale(TSmoothQuality quality);
 
@@ -51,11 +61,15 @@ class TSmoothMask {
     // Text size in pixels at the owner font (rotation included); (0, 0) without an owner.
     void TextExtent(const std::string& text, int& width, int& height);
     // Measures, rasterises at the supersampled size and shrinks into the mask.
-    // Does nothing without a target canvas.
+    // The supersampled raster is made a band of rows at a time, so it never
+    // takes more than a few megabytes. Does nothing without a target canvas;
+    // raises ETextTooLarge for a text box over MaxSmoothMaskPixels.
     void Render(const std::string& text);
     // Shrinks a raster of (Width x Scale) x (Height x Scale) bytes, row after row
     // with no padding, into the mask (which must already have its size).
     void ShrinkFrom(const std::vector<std::uint8_t>& raster);
+    // The same for a band of the raster that makes mask rows first..first+count-1.
+    void ShrinkRows(const std::uint8_t* band, int first, int count);
 
     void MakeOutline();
     void ApplySpray(int amount);

@@ -27,6 +27,47 @@ class TextEffectCommand : public ::testing::Test {
     std::filesystem::path Folder;
 };
 
+// Sizes the machine cannot hold are refused up front, under a memory bound the
+// old program broke at once (it took 13 GB, or ended on std::bad_alloc).
+#if defined(__SANITIZE_ADDRESS__)
+const std::string Bound; // AddressSanitizer reserves terabytes of address space up front
+#else
+const std::string Bound = "ulimit -v 1048576; ";
+#endif
+
+TEST_F(TextEffectCommand, AFrameTooLargeToHoldIsRefusedWithAMessageAndExitStatus1) {
+    const std::string out = File("huge.gif");
+    const TShellRun run = RunShell(Bound + Cli() + "'" + out + "' --width 60000 --height 60000 --frames 1");
+    EXPECT_EQ(run.Status, 1) << run.Output;
+    EXPECT_NE(
+        run.Output.find("text-effect: a frame of 60000 x 60000 pixels is larger than the generators make"),
+        std::string::npos)
+        << run.Output;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    // Many frames of a size that fits one by one are refused the same way.
+    const TShellRun many = RunShell(Bound + Cli() + "'" + out + "' --width 4000 --height 4000 --frames 999");
+    EXPECT_EQ(many.Status, 1) << many.Output;
+    EXPECT_NE(many.Output.find("1996 pictures of 4000 x 4000 pixels are more than the generators hold"),
+              std::string::npos)
+        << many.Output;
+}
+
+TEST_F(TextEffectCommand, HugeTextIsRefusedOrDrawnWithinTheBound) {
+    const std::string text(60, 'W');
+    // Turned by the default angle its box is several hundred megapixels: refused.
+    const TShellRun turned = RunShell(Bound + Cli() + "'" + File("turned.gif") + "' --text " + text +
+                                      " --start-size 1000 --frames 2");
+    EXPECT_EQ(turned.Status, 1) << turned.Output;
+    EXPECT_NE(turned.Output.find("larger than the renderer draws"), std::string::npos) << turned.Output;
+    // Level, it is drawn in bands: the frame shows its part, well inside 1 GiB.
+    const std::string level = File("level.gif");
+    const TShellRun drawn =
+        RunShell(Bound + Cli() + "'" + level + "' --text " + text +
+                 " --start-size 600 --start-angle 0 --end-angle 0 --frames 1 --no-shadow");
+    EXPECT_EQ(drawn.Status, 0) << drawn.Output;
+    EXPECT_TRUE(std::filesystem::exists(level));
+}
+
 TEST_F(TextEffectCommand, DefaultsMakeEighteenLoopingFramesOfATenthOfASecond) {
     const std::string out = File("default.gif");
     const TShellRun run = RunShell(Cli() + "'" + out + "'");

@@ -53,6 +53,19 @@ std::vector<int> Delays(const std::string& path) {
     return delays;
 }
 
+TEST_F(SlideshowCommand, AFrameSizeTooLargeToHoldIsRefusedAtOnce) {
+    const std::string out = File("huge.gif");
+    const TShellRun run = RunShell(Cli("slideshow") + Quoted(out) + " --size 9999x9999 " +
+                                   Quoted(File("red.png")) + " " + Quoted(File("blue.bmp")));
+    EXPECT_EQ(run.Status, 1) << run.Output;
+    EXPECT_NE(
+        run.Output.find("slideshow: a frame of 9999 x 9999 pixels is larger than the generators make (at "
+                        "most 16777216 pixels, such as 4096 x 4096)"),
+        std::string::npos)
+        << run.Output;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 TEST_F(SlideshowCommand, TwoPicturesWithDefaultsGiveTwentyOneFrames) {
     const std::string out = File("show.gif");
     const TShellRun run = RunShell(Cli("slideshow") + Quoted(out) + " --size 20x10 --seed 4 " +
