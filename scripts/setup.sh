@@ -4,7 +4,8 @@
 # Installed without Recommends, so everything used at run time is named here:
 # libwmf draws metafile text with fonts-urw-base35, the "Impact" stand-in is
 # DejaVu Sans Condensed (fonts-dejavu-extra), the tests make a second user with
-# useradd (passwd) and scripts/check_packages.sh runs them under strace; it
+# useradd (passwd), the window-title test lists windows with xwininfo
+# (x11-utils), and scripts/check_packages.sh runs them under strace; it
 # proves the list complete.
 set -euo pipefail
 
@@ -18,7 +19,7 @@ PACKAGES=(
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
     fonts-urw-base35
     gifsicle imagemagick giflib-tools
-    strace passwd locales
+    strace passwd locales x11-utils
 )
 
 # --list: print the list, one package a line (scripts/check_packages.sh reads it).
