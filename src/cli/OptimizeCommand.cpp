@@ -1,6 +1,7 @@
 // frameloom-cli optimize IN.gif OUT.gif [--level 1|2|3]: the animation
 // optimiser on a file; every frame keeps exactly the pixels a browser shows.
 
+#include <filesystem>
 #include <iostream>
 
 #include "CliCommand.h"
@@ -70,16 +71,15 @@ int RunOptimize(const std::vector<std::string>& args) {
     if (!doc.LoadFromFile(files[0])) {
         if (!reported) std::cerr << "frameloom-cli: " << files[0] << ": the file ends before its trailer\n";
     } else {
-        const std::int64_t before = EstimateSavedSize(doc);
         std::string reason;
         if (!OptimizeAnimation(doc, level, &reason)) {
             std::cerr << "frameloom-cli: cannot optimise " << files[0] << ": " << reason << "\n";
         } else {
             doc.CompactPalettes();
             if (doc.SaveToFile(files[1])) {
-                const std::int64_t after = EstimateSavedSize(doc);
-                std::cout << files[0] << ": " << before << " bytes -> " << files[1] << ": " << after
-                          << " bytes\n";
+                std::error_code ignored;
+                std::cout << files[0] << ": " << std::filesystem::file_size(files[0], ignored) << " bytes -> "
+                          << files[1] << ": " << std::filesystem::file_size(files[1], ignored) << " bytes\n";
                 status = ExitOk;
             } else if (!reported) {
                 std::cerr << "frameloom-cli: cannot save " << files[1] << "\n";

@@ -413,11 +413,11 @@ void CollectColors(TPlan& plan, std::vector<std::uint32_t>& stamp, std::uint32_t
         }
 }
 
+// The frames are written with TightCodeSize: the codes are as wide as the largest index needs.
 std::int64_t EncodedSize(const std::vector<std::uint8_t>& indices, const TRect& rect, int colorCount) {
     TMemoryStream stream;
     TLZWEncoder encoder;
-    encoder.Encode(stream, BitsForCount(std::uint32_t(colorCount)), std::uint32_t(colorCount), indices.data(),
-                   false, rect.Height(), rect.Width());
+    encoder.Encode(stream, 2, std::uint32_t(colorCount), indices.data(), false, rect.Height(), rect.Width());
     return stream.Size();
 }
 
@@ -517,6 +517,55 @@ TCoding LocalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan,
 }
 
 // backgroundNumber (or -1) is a colour the global table must hold in slot 0.
+// The pixels of a frame whose free pixels may be their colour or transparent:
+// each free pixel takes whichever value lets the LZW string being matched grow,
+// as the encoder's own greedy matching will meet them (same string table, same
+// clear rule), so the encoder finds the long strings this leaves for it.
+void FillByMatching(TCoding& coding, const TPlan& plan) {
+    std::vector<std::uint8_t>& out = coding.Indices;
+    const std::size_t n = out.size();
+    const auto transparent = std::uint8_t(coding.TransparentIndex);
+    int largest = transparent;
+    for (std::uint8_t index : out) largest = std::max<int>(largest, index);
+    const int bits = std::max(2, BitsForCount(std::uint32_t(largest) + 1));
+    const int first = (1 << bits) + 2;
+    auto table = std::make_unique<THashTable>();
+    int freeCode = first;
+    auto alternative = [&](std::size_t k) { return plan.Kinds[k] == pkFree ? transparent : out[k]; };
+    if (plan.Kinds[0] == pkFree) out[0] = transparent;
+    std::uint32_t prefix = out[0];
+    for (std::size_t k = 1; k < n; ++k) {
+        const std::uint8_t a = out[k], b = alternative(k);
+        const int codeA = table->Lookup(prefix << 8 | a);
+        const int codeB = b == a ? THashTable::NotFound : table->Lookup(prefix << 8 | b);
+        if (codeA != THashTable::NotFound || codeB != THashTable::NotFound) {
+            bool takeB = codeA == THashTable::NotFound;
+            if (codeA != THashTable::NotFound && codeB != THashTable::NotFound && k + 1 < n) {
+                // Both continue: look one pixel further.
+                const std::uint8_t na = out[k + 1], nb = alternative(k + 1);
+                auto continues = [&](int code) {
+                    return table->Lookup(std::uint32_t(code) << 8 | na) != THashTable::NotFound ||
+                           table->Lookup(std::uint32_t(code) << 8 | nb) != THashTable::NotFound;
+                };
+                takeB = !continues(codeA) && continues(codeB);
+            }
+            out[k] = takeB ? b : a;
+            prefix = std::uint32_t(takeB ? codeB : codeA);
+            continue;
+        }
+        // The string ends here; a free pixel starts the next one like its neighbour.
+        const std::uint8_t value = (b != a && out[k - 1] != a) ? b : a;
+        if (freeCode < 0xFFF) {
+            table->Insert(prefix << 8 | value, freeCode++);
+        } else {
+            table->Reset();
+            freeCode = first;
+        }
+        out[k] = value;
+        prefix = value;
+    }
+}
+
 bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int level, int backgroundNumber,
                    std::vector<int>& globalOrder, std::string& error) {
     std::vector<std::uint32_t> stamp(colors.Count(), ClearPixel);
@@ -525,11 +574,12 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         if (plan.PassThrough) continue;
         CollectColors(plan, stamp, mark);
         mark += 2;
-        if (plan.DrawColors.size() + ((plan.HasFree || plan.HasClear) ? 1 : 0) > 256) {
+        plan.OpaqueAllowed = !plan.HasClear && plan.AllColors.size() <= 256;
+        const bool transparentAllowed = plan.DrawColors.size() < 256;
+        if (!plan.OpaqueAllowed && !transparentAllowed) {
             error = "A frame changes more than 256 colours at once";
             return false;
         }
-        plan.OpaqueAllowed = !plan.HasClear && plan.AllColors.size() <= 256;
     }
 
     // The global table: frames in order join while their colours (and a
@@ -555,6 +605,17 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                 global.push_back(c);
             }
     }
+    // Colours drawn by many frames first: with tight codes, a frame that draws
+    // only low slots gets narrow codes. The background colour keeps slot 0.
+    {
+        std::vector<int> frames(colors.Count(), 0);
+        for (const TPlan& plan : plans)
+            if (!plan.PassThrough && plan.Global)
+                for (std::uint32_t c : plan.DrawColors) ++frames[c];
+        std::stable_sort(global.begin() + (backgroundNumber >= 0 ? 1 : 0), global.end(),
+                         [&frames](std::uint32_t a, std::uint32_t b) { return frames[a] > frames[b]; });
+        for (std::size_t i = 0; i < global.size(); ++i) globalIndex[global[i]] = int(i);
+    }
     const int globalCount = int(global.size());
     const int tableCount = std::min(256, globalCount + 1);
 
@@ -562,16 +623,34 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
     for (TPlan& plan : plans) {
         if (plan.PassThrough) continue;
         std::vector<TVariant> variants;
-        if (level == 1) {
-            variants.push_back(plan.OpaqueAllowed && !plan.HasFree ? vaOpaque : vaTransparent);
+        if (level == 1) { // the first that can be coded
+            const bool opaqueFirst = plan.OpaqueAllowed && !plan.HasFree;
+            variants.push_back(opaqueFirst ? vaOpaque : vaTransparent);
+            if (plan.OpaqueAllowed) variants.push_back(opaqueFirst ? vaTransparent : vaOpaque);
         } else {
             if (plan.OpaqueAllowed) variants.push_back(vaOpaque);
             if (plan.HasFree || plan.HasClear) variants.push_back(vaTransparent);
             if (level >= 3 && plan.HasFree) variants.push_back(vaRuns);
         }
-        const bool measure = variants.size() > 1 || level >= 3;
+        const bool measure = level >= 2;
         TCoding best;
         best.Bytes = -1;
+        if (level >= 3 && plan.HasFree && plan.OpaqueAllowed && plan.AllColors.size() < 256) {
+            // Every colour in its slot and a transparent slot none of them takes.
+            std::vector<std::uint32_t> pixels = VariantPixels(plan, vaOpaque);
+            pixels.push_back(ClearPixel);
+            TCoding global, local;
+            if (plan.Global) global = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, false);
+            if (!plan.MustBeGlobal) local = LocalCoding(pixels, plan, colors, scratch, false);
+            for (TCoding* coding : {&global, &local}) {
+                if (coding->Indices.empty() || coding->Bytes < 0) continue;
+                coding->Indices.pop_back();
+                FillByMatching(*coding, plan);
+                coding->Bytes = EncodedSize(coding->Indices, plan.Rect, tableCount);
+                if (coding->Local) coding->Bytes += 3 * (std::int64_t(2) << SizeCodeFor(coding->LocalCount));
+                if (best.Bytes < 0 || coding->Bytes < best.Bytes) best = std::move(*coding);
+            }
+        }
         for (TVariant variant : variants) {
             const std::vector<std::uint32_t> pixels = VariantPixels(plan, variant);
             if (plan.Global) {
@@ -681,6 +760,7 @@ void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbe
                 frame->LocalPalette = plan.LocalPalette;
             }
             frame->Pixels = std::move(plan.Indices);
+            frame->TightCodeSize = true;
             frame->PixelCount = std::int32_t(frame->Pixels.size());
             frame->Control->SetDisposal(plan.Disposal);
             frame->Control->SetTransparent(plan.TransparentIndex >= 0);
@@ -703,7 +783,48 @@ void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbe
     document.UpdateGlobalUsage();
 }
 
+// The moves CompactGlobalPalette / CompactLocalPalette make (the highest used
+// slot fills the lowest hole), as one map from slot to slot. No slot moves
+// twice, so applying the map once gives the same result as the moves one by one.
+std::array<std::uint8_t, 256> CompactionMap(TPalette& palette, int& used) {
+    std::array<std::uint8_t, 256> map;
+    for (int i = 0; i < 256; ++i) map[std::size_t(i)] = std::uint8_t(i);
+    for (int i = 0; i < 256; ++i) {
+        if (palette[std::size_t(i)].Used) continue;
+        int k = 255;
+        while (k > i && !palette[std::size_t(k)].Used) --k;
+        if (k == i) break;
+        palette[std::size_t(i)] = palette[std::size_t(k)];
+        palette[std::size_t(k)].Used = 0;
+        map[std::size_t(k)] = std::uint8_t(i);
+    }
+    used = 0;
+    for (const PaletteEntry& entry : palette) used += entry.Used ? 1 : 0;
+    return map;
+}
+
+void ApplyMap(TGIFImageData& frame, const std::array<std::uint8_t, 256>& map) {
+    for (std::uint8_t& pixel : frame.Pixels) pixel = map[pixel];
+    frame.Control->TransparentIndex = map[frame.Control->TransparentIndex];
+}
+
 } // namespace
+
+void CompactPalettesAtOnce(TGIFData& document) {
+    int used = 0;
+    if (document.HasGlobalTable()) {
+        const auto map = CompactionMap(document.GlobalPalette, used);
+        for (auto& frame : document.Frames)
+            if (!frame->HasLocalTable()) ApplyMap(*frame, map);
+        document.BackgroundIndex = map[document.BackgroundIndex];
+        document.SetGlobalTableSize(SizeCodeFor(used));
+    }
+    for (auto& frame : document.Frames) {
+        if (!frame->HasLocalTable()) continue;
+        ApplyMap(*frame, CompactionMap(frame->LocalPalette, used));
+        frame->SetLocalTableSize(SizeCodeFor(used));
+    }
+}
 
 bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
     std::string reason;
@@ -798,6 +919,7 @@ std::unique_ptr<TGIFData> CloneDocument(const TGIFData& document) {
                 static_cast<TGIFGraphicControlExtension*>(source->Control->Clone().release()));
             frame->LocalPalette = source->LocalPalette;
             frame->Title = source->Title;
+            frame->TightCodeSize = source->TightCodeSize;
             copy->Frames.push_back(std::move(frame));
         }
         return copy;
@@ -810,7 +932,7 @@ std::int64_t EstimateSavedSize(const TGIFData& document) {
     try {
         std::unique_ptr<TGIFData> copy = CloneDocument(document);
         if (!copy) return -1;
-        copy->CompactPalettes();
+        CompactPalettesAtOnce(*copy);
         TMemoryStream stream;
         if (!copy->SaveToStream(stream)) return -1;
         return stream.Size();

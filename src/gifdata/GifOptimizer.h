@@ -34,6 +34,10 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error = nullp
 // Null when memory runs out.
 std::unique_ptr<TGIFData> CloneDocument(const TGIFData& document);
 
+// The same as document.CompactPalettes() (the same slots move, the same
+// pixels, indices and table sizes result) in one pass over the pixels.
+void CompactPalettesAtOnce(TGIFData& document);
+
 // The bytes a save of document would write (palettes compacted first, as the
 // editor saves), measured on a copy; -1 when it cannot be written.
 std::int64_t EstimateSavedSize(const TGIFData& document);

@@ -362,6 +362,27 @@ TEST(GifOptimizer, AScreenBeyondTheLimitIsRefused) {
     EXPECT_EQ(doc.Frames[0]->Width, 1);
 }
 
+TEST(GifOptimizer, CompactingAtOnceGivesWhatCompactPalettesGives) {
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::unique_ptr<TGIFData> doc = RandomAnimation(seed);
+        doc->BackgroundIndex = std::uint8_t(seed * 7);
+        doc->UpdateGlobalUsage();
+        std::unique_ptr<TGIFData> slow = CloneDocument(*doc), fast = CloneDocument(*doc);
+        slow->CompactPalettes();
+        CompactPalettesAtOnce(*fast);
+        TMemoryStream a, b;
+        ASSERT_TRUE(slow->SaveToStream(a));
+        ASSERT_TRUE(fast->SaveToStream(b));
+        EXPECT_EQ(a.Bytes(), b.Bytes()) << seed;
+        EXPECT_EQ(slow->BackgroundIndex, fast->BackgroundIndex) << seed;
+        EXPECT_EQ(slow->GlobalPalette, fast->GlobalPalette) << seed;
+        for (std::size_t i = 0; i < slow->Frames.size(); ++i) {
+            EXPECT_EQ(slow->Frames[i]->Control->TransparentIndex, fast->Frames[i]->Control->TransparentIndex);
+            EXPECT_EQ(slow->Frames[i]->LocalPalette, fast->Frames[i]->LocalPalette);
+        }
+    }
+}
+
 TEST(GifOptimizer, EstimateSavedSizeMatchesASaveAndLeavesTheDocumentAlone) {
     std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 2, 3});
     const std::uint8_t flags = doc->ScreenFlags;
