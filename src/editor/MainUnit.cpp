@@ -161,6 +161,8 @@ void TMainForm::CreateActions() {
     Save1->setToolTip(QStringLiteral("Save"));
     Save1->setIcon(ToolIcon(tiSave));
     SaveAs1 = action("SaveAs1", "Save As...", &TMainForm::SaveAs1Click);
+    OptimizeAnimation1 =
+        action("OptimizeAnimation1", "Optimize Animation...", &TMainForm::OptimizeAnimation1Click);
     Exit1 = action("Exit1", "Exit", &TMainForm::Exit1Click);
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
     oolBar1 = action("oolBar1", "Tool Bar", &TMainForm::oolBar1Click);
@@ -193,6 +195,7 @@ void TMainForm::CreateActions() {
     File1->addAction(Open1);
     File1->addAction(Save1);
     File1->addAction(SaveAs1);
+    File1->addAction(OptimizeAnimation1);
     File1->addSeparator();
     File1->addAction(Exit1);
     Edit1 = menuBar()->addMenu(QStringLiteral("&Edit"));

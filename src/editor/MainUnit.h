@@ -43,6 +43,7 @@ class TMainForm : public QMainWindow {
     void Open1Click();
     void Save1Click();
     void SaveAs1Click();
+    void OptimizeAnimation1Click(); // MainOptimizeCommand.cpp
     void Exit1Click();
     void oolBar1Click();
     void StatusBar2Click();
@@ -145,6 +146,7 @@ class TMainForm : public QMainWindow {
     QAction* Open1;
     QAction* Save1;
     QAction* SaveAs1;
+    QAction* OptimizeAnimation1;
     QAction* Exit1;
     QAction* oolBar1;
     QAction* StatusBar2;
