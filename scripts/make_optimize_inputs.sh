@@ -61,7 +61,9 @@ if [ ! -s "$out/photo.gif" ]; then
         convert "$work/back.png" -fill "rgb($((100 + i * 3)),40,40)" -draw "circle $x,$y $((x + 9)),$y" \
             -fill white -draw "rectangle 20,20 $((24 + i % 10 * 3)),26" "$work/p$(printf %03d "$i").png"
     done
-    # One palette for the whole animation, as photo-like recordings have.
-    convert -delay 6 "$work"/p*.png +dither -colors 256 -loop 0 "$out/photo.gif"
+    # One palette for the whole animation, as photo-like recordings have, and
+    # no dithering, so the still parts keep their pixels from frame to frame.
+    convert "$work/p000.png" +dither -colors 256 "$work/palette.gif"
+    convert -delay 6 "$work"/p*.png +dither -remap "$work/palette.gif" -loop 0 "$out/photo.gif"
     rm -f "$work"/p*.png
 fi
