@@ -596,8 +596,11 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         std::size_t added = 0;
         for (std::uint32_t c : wanted)
             if (globalIndex[c] < 0) ++added;
-        const std::size_t spare = (plan.HasFree || plan.HasClear || plan.ForceTransparent) ? 1 : 0;
-        if (plan.MustBeLocal || global.size() + added + spare > 256) continue;
+        // A transparent pixel takes any slot the frame does not draw: one of the
+        // table's other colours, or a spare slot after them.
+        const bool needsSlot = plan.HasFree || plan.HasClear || plan.ForceTransparent;
+        const std::size_t total = global.size() + added;
+        if (plan.MustBeLocal || total > 256 || (needsSlot && total == 256 && wanted.size() == 256)) continue;
         plan.Global = true;
         for (std::uint32_t c : wanted)
             if (globalIndex[c] < 0) {
@@ -608,9 +611,11 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
     // Colours drawn by many frames first: with tight codes, a frame that draws
     // only low slots gets narrow codes. The background colour keeps slot 0.
     {
+        // A frame drawing more than 128 colours needs 8-bit codes wherever they
+        // sit, so only the frames with fewer count.
         std::vector<int> frames(colors.Count(), 0);
         for (const TPlan& plan : plans)
-            if (!plan.PassThrough && plan.Global)
+            if (!plan.PassThrough && plan.Global && plan.DrawColors.size() <= 128)
                 for (std::uint32_t c : plan.DrawColors) ++frames[c];
         std::stable_sort(global.begin() + (backgroundNumber >= 0 ? 1 : 0), global.end(),
                          [&frames](std::uint32_t a, std::uint32_t b) { return frames[a] > frames[b]; });
