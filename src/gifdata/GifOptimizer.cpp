@@ -635,18 +635,25 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         } else {
             if (plan.OpaqueAllowed) variants.push_back(vaOpaque);
             if (plan.HasFree || plan.HasClear) variants.push_back(vaTransparent);
-            if (level >= 3 && plan.HasFree) variants.push_back(vaRuns);
+            // (Matching, below, makes the runs variant when it can.)
+            if (level >= 3 && plan.HasFree && !(plan.OpaqueAllowed && plan.AllColors.size() < 256))
+                variants.push_back(vaRuns);
         }
         const bool measure = level >= 2;
         TCoding best;
         best.Bytes = -1;
+        // A table of its own pays only for a frame of few colours in a large global table.
+        const bool tryLocal =
+            level >= 3 && plan.AllColors.size() <= 64 &&
+            BitsForCount(std::uint32_t(plan.AllColors.size()) + 1) < BitsForCount(std::uint32_t(tableCount));
         if (level >= 3 && plan.HasFree && plan.OpaqueAllowed && plan.AllColors.size() < 256) {
             // Every colour in its slot and a transparent slot none of them takes.
             std::vector<std::uint32_t> pixels = VariantPixels(plan, vaOpaque);
             pixels.push_back(ClearPixel);
             TCoding global, local;
             if (plan.Global) global = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, false);
-            if (!plan.MustBeGlobal) local = LocalCoding(pixels, plan, colors, scratch, false);
+            if (!plan.MustBeGlobal && (!plan.Global || tryLocal))
+                local = LocalCoding(pixels, plan, colors, scratch, false);
             for (TCoding* coding : {&global, &local}) {
                 if (coding->Indices.empty() || coding->Bytes < 0) continue;
                 coding->Indices.pop_back();
@@ -663,7 +670,7 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                 if (coding.Bytes >= 0 && (best.Bytes < 0 || coding.Bytes < best.Bytes))
                     best = std::move(coding);
             }
-            if (!plan.Global || (level >= 3 && !plan.MustBeGlobal) || best.Bytes < 0) {
+            if (!plan.Global || (tryLocal && !plan.MustBeGlobal) || best.Bytes < 0) {
                 TCoding coding = LocalCoding(pixels, plan, colors, scratch, measure);
                 if (coding.Bytes >= 0 && (best.Bytes < 0 || coding.Bytes < best.Bytes))
                     best = std::move(coding);
@@ -813,7 +820,36 @@ void ApplyMap(TGIFImageData& frame, const std::array<std::uint8_t, 256>& map) {
     frame.Control->TransparentIndex = map[frame.Control->TransparentIndex];
 }
 
+// Counts the bytes written to it and keeps none.
+class TCountingStream : public TStream {
+  public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    std::size_t Write(const void*, std::size_t count) override {
+        Count += std::int64_t(count);
+        return count;
+    }
+    std::int64_t Position() const override { return Count; }
+    std::int64_t Size() const override { return Count; }
+    bool Seek(std::int64_t) override { return false; }
+
+    std::int64_t Count = 0;
+};
+
 } // namespace
+
+// True when the image data alone of document, saved as the editor saves,
+// takes more than limit bytes; stops counting as soon as it does.
+bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
+    std::unique_ptr<TGIFData> copy = CloneDocument(document);
+    if (!copy) return false;
+    CompactPalettesAtOnce(*copy);
+    TCountingStream counter;
+    for (auto& frame : copy->Frames) {
+        if (frame->HasPixels()) frame->EncodeImage(counter);
+        if (counter.Count > limit) return true;
+    }
+    return false;
+}
 
 void CompactPalettesAtOnce(TGIFData& document) {
     int used = 0;
@@ -830,6 +866,8 @@ void CompactPalettesAtOnce(TGIFData& document) {
         frame->SetLocalTableSize(SizeCodeFor(used));
     }
 }
+
+bool ImageDataExceeds(const TGIFData& document, std::int64_t limit);
 
 bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
     std::string reason;
@@ -877,8 +915,13 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
                 std::unique_ptr<TGIFData> result = CloneDocument(document);
                 if (!result) throw std::bad_alloc();
                 ApplyPlans(*result, plans, colors, globalOrder);
-                const std::int64_t before = EstimateSavedSize(document), after = EstimateSavedSize(*result);
-                if (after >= 0 && (before < 0 || after < before)) {
+                const std::int64_t after = EstimateSavedSize(*result);
+                bool smaller = after >= 0 && ImageDataExceeds(document, after);
+                if (!smaller && after >= 0) {
+                    const std::int64_t before = EstimateSavedSize(document);
+                    smaller = before < 0 || after < before;
+                }
+                if (smaller) {
                     for (auto& frame : result->Frames) frame->Owner = &document;
                     document.Frames = std::move(result->Frames);
                     document.GlobalPalette = result->GlobalPalette;
