@@ -835,8 +835,6 @@ class TCountingStream : public TStream {
     std::int64_t Count = 0;
 };
 
-} // namespace
-
 // True when the image data alone of document, saved as the editor saves,
 // takes more than limit bytes; stops counting as soon as it does.
 bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
@@ -850,6 +848,8 @@ bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
     }
     return false;
 }
+
+} // namespace
 
 void CompactPalettesAtOnce(TGIFData& document) {
     int used = 0;
@@ -866,8 +866,6 @@ void CompactPalettesAtOnce(TGIFData& document) {
         frame->SetLocalTableSize(SizeCodeFor(used));
     }
 }
-
-bool ImageDataExceeds(const TGIFData& document, std::int64_t limit);
 
 bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
     std::string reason;
