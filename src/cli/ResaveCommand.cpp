@@ -5,13 +5,15 @@
 
 #include "CliCommand.h"
 #include "gifdata/GifData.h"
+#include "gifdata/GifOptimizer.h"
 
 namespace {
 
 const char* const ResaveUsage =
-    "Usage: frameloom-cli resave IN.gif OUT.gif\n"
+    "Usage: frameloom-cli resave IN.gif OUT.gif [--optimize]\n"
     "Loads IN.gif, compacts its palettes and saves it as OUT.gif, as the editor's\n"
     "Open and Save do. OUT.gif is replaced only when the whole file was written.\n"
+    "  --optimize  first run the animation optimiser (as `optimize --level 3`)\n"
     "Exit status: 0 saved, 1 the load or the save failed (reason on stderr),\n"
     "2 usage error.\n";
 
@@ -21,12 +23,16 @@ int RunResave(const std::vector<std::string>& args) {
         return ExitOk;
     }
     std::vector<std::string> files;
+    bool optimize = false;
     for (const std::string& arg : args) {
-        if (!arg.empty() && arg[0] == '-') {
+        if (arg == "--optimize") {
+            optimize = true;
+        } else if (!arg.empty() && arg[0] == '-') {
             std::cerr << "frameloom-cli resave: unknown option '" << arg << "'\n" << ResaveUsage;
             return ExitUsage;
+        } else {
+            files.push_back(arg);
         }
-        files.push_back(arg);
     }
     if (files.size() != 2) {
         std::cerr << "frameloom-cli resave: expected an input and an output file\n" << ResaveUsage;
@@ -42,6 +48,11 @@ int RunResave(const std::vector<std::string>& args) {
     bool ok = doc.LoadFromFile(files[0]);
     if (!ok && !reported)
         std::cerr << "frameloom-cli: " << files[0] << ": the file ends before its trailer\n";
+    std::string reason;
+    if (ok && optimize && !OptimizeAnimation(doc, OptimizeLevelMax, &reason)) {
+        std::cerr << "frameloom-cli: cannot optimise " << files[0] << ": " << reason << "\n";
+        ok = false;
+    }
     if (ok) {
         doc.CompactPalettes();
         ok = doc.SaveToFile(files[1]);

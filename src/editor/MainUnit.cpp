@@ -180,6 +180,8 @@ void TMainForm::CreateActions() {
     Save1->setToolTip(QStringLiteral("Save"));
     Save1->setIcon(ToolIcon(tiSave));
     SaveAs1 = action("SaveAs1", "Save As...", &TMainForm::SaveAs1Click);
+    OptimizeAnimation1 =
+        action("OptimizeAnimation1", "Optimize Animation...", &TMainForm::OptimizeAnimation1Click);
     SaveAsSWF1 = action("SaveAsSWF1", "Save As Flash Movie (SWF)...", &TMainForm::SaveAsSWF1Click);
     Exit1 = action("Exit1", "Exit", &TMainForm::Exit1Click);
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
@@ -219,6 +221,7 @@ void TMainForm::CreateActions() {
     File1->addAction(Open1);
     File1->addAction(Save1);
     File1->addAction(SaveAs1);
+    File1->addAction(OptimizeAnimation1);
     File1->addAction(SaveAsSWF1);
     File1->addSeparator();
     File1->addAction(Exit1);

@@ -57,6 +57,7 @@ class TMainForm : public QMainWindow {
     void Save1Click();
     void SaveAs1Click();
     void SaveAsSWF1Click();
+    void OptimizeAnimation1Click(); // MainOptimizeCommand.cpp
     void Exit1Click();
     void oolBar1Click();
     void StatusBar2Click();
@@ -267,6 +268,7 @@ class TMainForm : public QMainWindow {
     QAction* Save1;
     QAction* SaveAs1;
     QAction* SaveAsSWF1;
+    QAction* OptimizeAnimation1;
     QAction* Exit1;
     QAction* oolBar1;
     QAction* StatusBar2;

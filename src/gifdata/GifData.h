@@ -242,6 +242,10 @@ class TGIFImageData {
     std::unique_ptr<TBitmap> Thumbnail; // the frame-list card, made by RenderThumbnail
     TPalette LocalPalette{};
     std::string Title;
+    // Set by the animation optimiser (not stored in the file): the image data
+    // uses the narrowest codes its largest index allows instead of the width
+    // of the whole colour table, which readers accept alike.
+    bool TightCodeSize = false;
 };
 
 // --- defined in GifRaster*.cpp, on the drawing layer (fl_gifraster) ---

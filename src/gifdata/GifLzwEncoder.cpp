@@ -281,8 +281,9 @@ bool TGIFImageData::EncodeImage(TStream& stream) {
         if (entry.Used) ++count;
     try {
         TLZWEncoder encoder;
-        return encoder.Encode(stream, BitsForCount(count), count, Pixels.empty() ? nullptr : Pixels.data(),
-                              Interlaced(), Height, Width);
+        // Encode widens the codes to fit the largest index, so 2 asks for the narrowest.
+        return encoder.Encode(stream, TightCodeSize ? 2 : BitsForCount(count), count,
+                              Pixels.empty() ? nullptr : Pixels.data(), Interlaced(), Height, Width);
     } catch (const std::exception&) {
         return false; // out of memory for the string table
     }

@@ -1,0 +1,988 @@
+#include "gifdata/GifOptimizer.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+#include <unordered_map>
+#include <vector>
+
+#include "gifdata/GifData.h"
+#include "gifdata/GifLzwEncoder.h"
+
+namespace {
+
+// Screen pixels hold colour numbers (one per distinct RGB value of the whole
+// animation), so equal colours compare equal whatever palette slot drew them.
+using TScreen = std::vector<std::uint32_t>;
+// Two kinds of transparent screen pixels: never drawn (or brought back by
+// disposal 3), and cleared by disposal 2. Browsers and ImageMagick show both
+// as transparent; gifsicle shows the cleared ones in the background colour
+// unless the first frame has a transparent index. Where the two differ for
+// the input they are kept apart, so the output agrees in every reading.
+constexpr std::uint32_t ClearPixel = 0xFFFFFFFFu;
+constexpr std::uint32_t BackgroundPixel = 0xFFFFFFFEu;
+inline bool IsTransparentPixel(std::uint32_t c) {
+    return c >= BackgroundPixel;
+}
+
+// How the input's cleared pixels read.
+struct TScreenMode {
+    std::uint32_t Cleared = ClearPixel; // what disposal 2 leaves: ClearPixel or BackgroundPixel
+    bool FirstOpaque = false;           // the first frame must not carry a transparent index
+    bool FirstTransparent = false;      // the first frame must carry one
+};
+
+struct TRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0; // right and bottom exclusive
+    bool Empty() const { return Right <= Left || Bottom <= Top; }
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    std::int64_t Area() const { return Empty() ? 0 : std::int64_t(Width()) * Height(); }
+    void Include(const TRect& other) {
+        if (other.Empty()) return;
+        if (Empty()) {
+            *this = other;
+            return;
+        }
+        Left = std::min(Left, other.Left);
+        Top = std::min(Top, other.Top);
+        Right = std::max(Right, other.Right);
+        Bottom = std::max(Bottom, other.Bottom);
+    }
+};
+
+// Every distinct RGB value of the animation gets a number.
+class TColorNumbers {
+  public:
+    std::uint32_t NumberOf(const PaletteEntry& entry) {
+        const std::uint32_t rgb =
+            std::uint32_t(entry.Red) << 16 | std::uint32_t(entry.Green) << 8 | entry.Blue;
+        auto [it, added] = Numbers.try_emplace(rgb, std::uint32_t(Colors.size()));
+        if (added) Colors.push_back(entry);
+        return it->second;
+    }
+    const PaletteEntry& ColorOf(std::uint32_t number) const { return Colors[number]; }
+    std::size_t Count() const { return Colors.size(); }
+
+  private:
+    std::unordered_map<std::uint32_t, std::uint32_t> Numbers;
+    std::vector<PaletteEntry> Colors;
+};
+
+bool HasWholePixels(const TGIFImageData& frame) {
+    return frame.HasPixels() && frame.Pixels.size() == std::size_t(frame.Width) * frame.Height;
+}
+
+// Plays the frames as a browser does: the screen starts transparent, disposal 2
+// clears the frame's rectangle to transparent, disposal 3 brings back the
+// screen as it was before the frame, any other value leaves the frame standing.
+class TPlayer {
+  public:
+    TPlayer(int width, int height, TColorNumbers& colors, std::uint32_t cleared)
+        : ScreenWidth(width), Cleared(cleared), Colors(colors) {
+        Canvas.assign(std::size_t(width) * height, ClearPixel);
+    }
+
+    // Disposes of the frame drawn before and draws frame; Canvas then shows it.
+    void Draw(const TGIFImageData& frame) {
+        DisposePrevious();
+        Paint(frame);
+    }
+
+    // Draws frame over Canvas as it is.
+    void Paint(const TGIFImageData& frame) {
+        const TPalette& palette =
+            frame.HasLocalTable() || frame.Owner == nullptr ? frame.LocalPalette : frame.Owner->GlobalPalette;
+        std::array<std::uint32_t, 256> numbers;
+        for (int i = 0; i < 256; ++i) numbers[i] = Colors.NumberOf(palette[i]);
+        if (frame.Control->Transparent()) numbers[frame.Control->TransparentIndex] = ClearPixel;
+        LastDisposal = frame.Control->Disposal();
+        if (LastDisposal == 3) Saved = Canvas;
+        LastRect = {frame.Left, frame.Top, frame.Left + frame.Width, frame.Top + frame.Height};
+        for (int y = LastRect.Top; y < LastRect.Bottom; ++y) {
+            const std::uint8_t* from = frame.Pixels.data() + std::size_t(y - frame.Top) * frame.Width;
+            std::uint32_t* to = Canvas.data() + std::size_t(y) * ScreenWidth + LastRect.Left;
+            for (int x = 0; x < frame.Width; ++x) {
+                const std::uint32_t number = numbers[from[x]];
+                if (number != ClearPixel) to[x] = number;
+            }
+        }
+    }
+
+    TScreen Canvas;
+
+    void DisposePrevious() {
+        if (LastDisposal == 2) {
+            for (int y = LastRect.Top; y < LastRect.Bottom; ++y)
+                std::fill_n(Canvas.data() + std::size_t(y) * ScreenWidth + LastRect.Left, LastRect.Width(),
+                            Cleared);
+        } else if (LastDisposal == 3) {
+            Canvas.swap(Saved);
+        }
+        LastDisposal = 0;
+    }
+
+  private:
+    int ScreenWidth;
+    std::uint32_t Cleared;
+    TColorNumbers& Colors;
+    TScreen Saved;
+    TRect LastRect;
+    int LastDisposal = 0;
+};
+
+// What an output frame must do at each pixel of its rectangle.
+enum TPixelKind : std::uint8_t {
+    pkDraw,  // the screen changes here: draw the colour
+    pkFree,  // the screen already shows the colour: draw it or leave it transparent
+    pkClear, // the screen is and stays transparent: must be left transparent
+};
+
+// One output frame before its palette is chosen.
+struct TPlan {
+    const TGIFImageData* Source = nullptr;
+    bool PassThrough = false; // a frame without pixels, copied as it is
+    TRect Rect;
+    int Disposal = 1;
+    std::vector<std::uint32_t> Colors; // screen colour number per pixel of Rect
+    std::vector<std::uint8_t> Kinds;   // TPixelKind per pixel of Rect
+    bool HasFree = false, HasClear = false;
+    bool ForceTransparent = false; // carries a transparent index even when no pixel needs it
+    // Some readers take the screen's first colour from the global table only
+    // when the first frame uses it: the first frame keeps its kind of table.
+    bool MustBeGlobal = false;
+    bool MustBeLocal = false;
+    std::vector<std::uint32_t> DrawColors, AllColors; // distinct colour numbers: drawn, drawn or free
+    bool OpaqueAllowed = false;                       // every pixel may be drawn in its colour
+    bool Global = false;
+    // The choice made: palette indices and the transparent one (-1 none).
+    std::vector<std::uint8_t> Indices;
+    int TransparentIndex = -1;
+    TPalette LocalPalette{};
+    int LocalCount = 0;
+};
+
+class TScreenCompare {
+  public:
+    TScreenCompare(int width, int height) : Width(width), Height(height) {}
+
+    // The box of the pixels where a and b differ.
+    TRect Differences(const TScreen& a, const TScreen& b) const {
+        TRect box;
+        for (int y = 0; y < Height; ++y) {
+            const std::uint32_t* ra = a.data() + std::size_t(y) * Width;
+            const std::uint32_t* rb = b.data() + std::size_t(y) * Width;
+            if (std::equal(ra, ra + Width, rb)) continue;
+            int left = 0;
+            while (ra[left] == rb[left]) ++left;
+            int right = Width;
+            while (ra[right - 1] == rb[right - 1]) --right;
+            box.Include({left, y, right, y + 1});
+        }
+        return box;
+    }
+
+    // The box of the pixels that are transparent in wanted and not the same in
+    // shown: a frame drawn over shown cannot make them so.
+    TRect Unreachable(const TScreen& wanted, const TScreen& shown) const {
+        return Box(wanted, shown,
+                   [](std::uint32_t w, std::uint32_t s) { return IsTransparentPixel(w) && w != s; });
+    }
+    // The box of the pixels that are value in wanted but not in shown.
+    TRect Missing(const TScreen& wanted, const TScreen& shown, std::uint32_t value) const {
+        return Box(wanted, shown,
+                   [value](std::uint32_t w, std::uint32_t s) { return w == value && s != value; });
+    }
+    bool AnyTransparent(const TScreen& screen, const TRect& rect) const {
+        for (int y = rect.Top; y < rect.Bottom; ++y)
+            for (int x = rect.Left; x < rect.Right; ++x)
+                if (IsTransparentPixel(screen[std::size_t(y) * Width + x])) return true;
+        return false;
+    }
+
+    void ClearRect(TScreen& screen, const TRect& rect, std::uint32_t value) const {
+        for (int y = rect.Top; y < rect.Bottom; ++y)
+            std::fill_n(screen.data() + std::size_t(y) * Width + rect.Left, rect.Width(), value);
+    }
+
+    int Width, Height;
+
+  private:
+    template <class TTest> TRect Box(const TScreen& wanted, const TScreen& shown, TTest test) const {
+        TRect box;
+        for (int y = 0; y < Height; ++y) {
+            const std::uint32_t* rw = wanted.data() + std::size_t(y) * Width;
+            const std::uint32_t* rs = shown.data() + std::size_t(y) * Width;
+            int left = -1, right = -1;
+            for (int x = 0; x < Width; ++x)
+                if (test(rw[x], rs[x])) {
+                    if (left < 0) left = x;
+                    right = x + 1;
+                }
+            if (left >= 0) box.Include({left, y, right, y + 1});
+        }
+        return box;
+    }
+};
+
+// ---- Phase 1: rectangles, disposals and what each pixel must do.
+
+const char* const NoDisposalFits = "No disposal reproduces the next frame";
+
+bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<TPlan>& plans,
+                TColorNumbers& colors, std::string& error) {
+    const int width = document.ScreenWidth, height = document.ScreenHeight;
+    std::vector<const TGIFImageData*> drawn;
+    for (const auto& frame : document.Frames) {
+        TPlan plan;
+        plan.Source = frame.get();
+        plan.PassThrough = !HasWholePixels(*frame);
+        if (!plan.PassThrough) {
+            if (frame->Left + frame->Width > width || frame->Top + frame->Height > height) {
+                error = "A frame lies outside the logical screen";
+                return false;
+            }
+            drawn.push_back(frame.get());
+        }
+        plans.push_back(std::move(plan));
+    }
+    if (drawn.empty()) return true;
+
+    TPlayer player(width, height, colors, mode.Cleared);
+    TScreenCompare compare(width, height);
+    TScreen before(std::size_t(width) * height, ClearPixel); // what the output shows before frame i
+    TScreen current, next, after;
+    player.Draw(*drawn[0]);
+    current = player.Canvas;
+
+    std::size_t planIndex = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        while (plans[planIndex].PassThrough) ++planIndex;
+        TPlan& plan = plans[planIndex++];
+        plan.ForceTransparent = i == 0 && mode.FirstTransparent;
+        plan.MustBeGlobal = i == 0 && mode.FirstOpaque && !drawn[0]->HasLocalTable();
+        plan.MustBeLocal = i == 0 && mode.FirstOpaque && drawn[0]->HasLocalTable();
+        const bool last = i + 1 == drawn.size();
+        if (!last) {
+            player.Draw(*drawn[i + 1]);
+            next = player.Canvas;
+        }
+
+        TRect rect = compare.Differences(current, before);
+        if (rect.Empty()) {
+            // Nothing changes, but the frame keeps its place and its delay: one
+            // pixel that shows what is there already (opaque where possible).
+            const auto opaque = std::find_if(current.begin(), current.end(),
+                                             [](std::uint32_t c) { return !IsTransparentPixel(c); });
+            const int at = opaque == current.end() ? 0 : int(opaque - current.begin());
+            rect = {at % width, at / width, at % width + 1, at / width + 1};
+        }
+
+        // The disposal that leaves the next frame least to draw.
+        if (last) {
+            plan.Disposal = drawn[i]->Control->Disposal();
+        } else {
+            std::int64_t bestCost = -1;
+            int best = 1;
+            if (compare.Unreachable(next, current).Empty()) { // leave the frame standing
+                bestCost = compare.Differences(next, current).Area();
+            }
+            TRect cleared = rect;
+            cleared.Include(compare.Missing(next, current, mode.Cleared));
+            after = current;
+            compare.ClearRect(after, cleared, mode.Cleared);
+            const bool firstStaysOpaque =
+                !(i == 0 && mode.FirstOpaque && compare.AnyTransparent(current, cleared));
+            if (firstStaysOpaque && compare.Unreachable(next, after).Empty()) {
+                const std::int64_t backgroundCost =
+                    compare.Differences(next, after).Area() + cleared.Area() - rect.Area();
+                if (bestCost < 0 || backgroundCost < bestCost) {
+                    bestCost = backgroundCost;
+                    best = 2;
+                }
+            }
+            if (compare.Unreachable(next, before).Empty()) {
+                const std::int64_t previousCost = compare.Differences(next, before).Area();
+                if (bestCost < 0 || previousCost < bestCost) {
+                    bestCost = previousCost;
+                    best = 3;
+                }
+            }
+            if (bestCost < 0) {
+                error = NoDisposalFits;
+                return false;
+            }
+            plan.Disposal = best;
+            if (best == 2) rect = cleared;
+        }
+
+        plan.Rect = rect;
+        const std::size_t area = std::size_t(rect.Area());
+        plan.Colors.resize(area);
+        plan.Kinds.resize(area);
+        std::size_t k = 0;
+        for (int y = rect.Top; y < rect.Bottom; ++y) {
+            const std::size_t row = std::size_t(y) * width;
+            for (int x = rect.Left; x < rect.Right; ++x, ++k) {
+                const std::uint32_t want = current[row + x], shown = before[row + x];
+                plan.Colors[k] = want;
+                if (want != shown) {
+                    if (IsTransparentPixel(want)) {
+                        error = "Internal error: a pixel cannot be cleared";
+                        return false;
+                    }
+                    plan.Kinds[k] = pkDraw;
+                } else if (IsTransparentPixel(want)) {
+                    plan.Kinds[k] = pkClear;
+                    plan.HasClear = true;
+                } else {
+                    plan.Kinds[k] = pkFree;
+                    plan.HasFree = true;
+                }
+            }
+        }
+
+        // The screen the next frame is drawn on.
+        if (plan.Disposal == 2) {
+            before.swap(after);
+        } else if (plan.Disposal != 3) {
+            before = current;
+        }
+        current.swap(next);
+    }
+    return true;
+}
+
+// The fallback when no choice of disposals reproduces the animation: every
+// frame keeps its rectangle and disposal; pixels that repeat what is on the
+// screen may still become transparent, and the palettes are still merged.
+bool PlanFramesAsGiven(const TGIFData& document, const TScreenMode& mode, std::vector<TPlan>& plans,
+                       TColorNumbers& colors) {
+    TPlayer player(document.ScreenWidth, document.ScreenHeight, colors, mode.Cleared);
+    const int width = document.ScreenWidth;
+    bool first = true;
+    for (TPlan& plan : plans) {
+        if (plan.PassThrough) continue;
+        const TGIFImageData& frame = *plan.Source;
+        plan.ForceTransparent = first && mode.FirstTransparent;
+        plan.MustBeGlobal = first && mode.FirstOpaque && !frame.HasLocalTable();
+        plan.MustBeLocal = first && mode.FirstOpaque && frame.HasLocalTable();
+        first = false;
+        player.DisposePrevious();
+        const TScreen before = player.Canvas;
+        player.Paint(frame);
+        plan.Rect = {frame.Left, frame.Top, frame.Left + frame.Width, frame.Top + frame.Height};
+        plan.Disposal = frame.Control->Disposal();
+        const std::size_t area = std::size_t(plan.Rect.Area());
+        plan.Colors.resize(area);
+        plan.Kinds.resize(area);
+        const int transparent = frame.Control->Transparent() ? frame.Control->TransparentIndex : -1;
+        std::size_t k = 0;
+        for (int y = plan.Rect.Top; y < plan.Rect.Bottom; ++y)
+            for (int x = plan.Rect.Left; x < plan.Rect.Right; ++x, ++k) {
+                const std::size_t at = std::size_t(y) * width + x;
+                plan.Colors[k] = player.Canvas[at];
+                if (frame.Pixels[k] == transparent) {
+                    plan.Kinds[k] = pkClear;
+                    plan.HasClear = true;
+                } else if (player.Canvas[at] == before[at]) {
+                    plan.Kinds[k] = pkFree;
+                    plan.HasFree = true;
+                } else {
+                    plan.Kinds[k] = pkDraw;
+                }
+            }
+    }
+    return true;
+}
+
+// ---- Phase 2: colours, the global table, and per frame the cheapest coding.
+
+void CollectColors(TPlan& plan, std::vector<std::uint32_t>& stamp, std::uint32_t mark) {
+    // mark identifies the draw pass, mark + 1 the free pass.
+    for (std::size_t k = 0; k < plan.Colors.size(); ++k)
+        if (plan.Kinds[k] == pkDraw && stamp[plan.Colors[k]] != mark) {
+            stamp[plan.Colors[k]] = mark;
+            plan.DrawColors.push_back(plan.Colors[k]);
+        }
+    plan.AllColors = plan.DrawColors;
+    for (std::size_t k = 0; k < plan.Colors.size(); ++k)
+        if (plan.Kinds[k] == pkFree && stamp[plan.Colors[k]] != mark && stamp[plan.Colors[k]] != mark + 1) {
+            stamp[plan.Colors[k]] = mark + 1;
+            plan.AllColors.push_back(plan.Colors[k]);
+        }
+}
+
+// The frames are written with TightCodeSize: the codes are as wide as the largest index needs.
+std::int64_t EncodedSize(const std::vector<std::uint8_t>& indices, const TRect& rect, int colorCount) {
+    TMemoryStream stream;
+    TLZWEncoder encoder;
+    encoder.Encode(stream, 2, std::uint32_t(colorCount), indices.data(), false, rect.Height(), rect.Width());
+    return stream.Size();
+}
+
+constexpr std::uint16_t TransparentMark = 256;
+
+// The pixels of one way of coding a frame, in colour numbers, with
+// TransparentMark where the pixel is left transparent.
+enum TVariant { vaOpaque, vaTransparent, vaRuns };
+
+std::vector<std::uint32_t> VariantPixels(const TPlan& plan, TVariant variant) {
+    std::vector<std::uint32_t> pixels(plan.Colors.size());
+    std::uint32_t last = ClearPixel;
+    for (std::size_t k = 0; k < pixels.size(); ++k) {
+        std::uint32_t value = plan.Colors[k];
+        if (plan.Kinds[k] == pkClear) {
+            value = ClearPixel;
+        } else if (plan.Kinds[k] == pkFree) {
+            if (variant == vaTransparent || (variant == vaRuns && value != last)) value = ClearPixel;
+        }
+        pixels[k] = value;
+        last = value;
+    }
+    return pixels;
+}
+
+// A coding of a frame: indices, transparent index, local palette when it has one, size.
+struct TCoding {
+    std::vector<std::uint8_t> Indices;
+    int TransparentIndex = -1;
+    bool Local = false;
+    TPalette Palette{};
+    int LocalCount = 0;
+    std::int64_t Bytes = 0;
+};
+
+// Codes pixels with the global table: globalIndex maps colour numbers to slots
+// 0..globalCount-1; a transparent pixel takes the lowest slot the frame does not draw.
+TCoding GlobalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan,
+                     const std::vector<int>& globalIndex, int globalCount, int tableCount, bool measure) {
+    TCoding coding;
+    std::array<bool, 257> usedSlot{};
+    bool transparent = false;
+    for (std::uint32_t c : pixels) {
+        if (c == ClearPixel)
+            transparent = true;
+        else
+            usedSlot[globalIndex[c]] = true;
+    }
+    if (transparent) {
+        int slot = 0;
+        while (slot < globalCount && usedSlot[slot]) ++slot;
+        if (slot > 255) { // every slot is drawn: this frame cannot use the global table
+            coding.Bytes = -1;
+            return coding;
+        }
+        coding.TransparentIndex = slot; // globalCount: the spare slot after the colours
+    }
+    coding.Indices.resize(pixels.size());
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        coding.Indices[k] =
+            std::uint8_t(pixels[k] == ClearPixel ? coding.TransparentIndex : globalIndex[pixels[k]]);
+    if (measure) coding.Bytes = EncodedSize(coding.Indices, plan.Rect, tableCount);
+    return coding;
+}
+
+TCoding LocalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan, const TColorNumbers& colors,
+                    std::vector<int>& scratch, bool measure) {
+    TCoding coding;
+    coding.Local = true;
+    std::vector<std::uint32_t> used;
+    bool transparent = false;
+    for (std::uint32_t c : pixels) {
+        if (c == ClearPixel) {
+            transparent = true;
+        } else if (scratch[c] < 0) {
+            scratch[c] = int(used.size());
+            used.push_back(c);
+        }
+    }
+    coding.LocalCount = int(used.size()) + (transparent ? 1 : 0);
+    if (coding.LocalCount > 256) { // more colours than a table holds
+        for (std::uint32_t c : used) scratch[c] = -1;
+        coding.Bytes = -1;
+        return coding;
+    }
+    for (std::size_t i = 0; i < used.size(); ++i) coding.Palette[i] = colors.ColorOf(used[i]);
+    if (transparent) coding.TransparentIndex = int(used.size());
+    coding.Indices.resize(pixels.size());
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        coding.Indices[k] =
+            std::uint8_t(pixels[k] == ClearPixel ? coding.TransparentIndex : scratch[pixels[k]]);
+    for (std::uint32_t c : used) scratch[c] = -1;
+    if (measure)
+        coding.Bytes = EncodedSize(coding.Indices, plan.Rect, coding.LocalCount) +
+                       3 * (std::int64_t(2) << SizeCodeFor(coding.LocalCount));
+    return coding;
+}
+
+// backgroundNumber (or -1) is a colour the global table must hold in slot 0.
+// The pixels of a frame whose free pixels may be their colour or transparent:
+// each free pixel takes whichever value lets the LZW string being matched grow,
+// as the encoder's own greedy matching will meet them (same string table, same
+// clear rule), so the encoder finds the long strings this leaves for it.
+void FillByMatching(TCoding& coding, const TPlan& plan) {
+    std::vector<std::uint8_t>& out = coding.Indices;
+    const std::size_t n = out.size();
+    const auto transparent = std::uint8_t(coding.TransparentIndex);
+    int largest = transparent;
+    for (std::uint8_t index : out) largest = std::max<int>(largest, index);
+    const int bits = std::max(2, BitsForCount(std::uint32_t(largest) + 1));
+    const int first = (1 << bits) + 2;
+    auto table = std::make_unique<THashTable>();
+    int freeCode = first;
+    auto alternative = [&](std::size_t k) { return plan.Kinds[k] == pkFree ? transparent : out[k]; };
+    if (plan.Kinds[0] == pkFree) out[0] = transparent;
+    std::uint32_t prefix = out[0];
+    for (std::size_t k = 1; k < n; ++k) {
+        const std::uint8_t a = out[k], b = alternative(k);
+        const int codeA = table->Lookup(prefix << 8 | a);
+        const int codeB = b == a ? THashTable::NotFound : table->Lookup(prefix << 8 | b);
+        if (codeA != THashTable::NotFound || codeB != THashTable::NotFound) {
+            bool takeB = codeA == THashTable::NotFound;
+            if (codeA != THashTable::NotFound && codeB != THashTable::NotFound && k + 1 < n) {
+                // Both continue: look one pixel further.
+                const std::uint8_t na = out[k + 1], nb = alternative(k + 1);
+                auto continues = [&](int code) {
+                    return table->Lookup(std::uint32_t(code) << 8 | na) != THashTable::NotFound ||
+                           table->Lookup(std::uint32_t(code) << 8 | nb) != THashTable::NotFound;
+                };
+                takeB = !continues(codeA) && continues(codeB);
+            }
+            out[k] = takeB ? b : a;
+            prefix = std::uint32_t(takeB ? codeB : codeA);
+            continue;
+        }
+        // The string ends here; a free pixel starts the next one like its neighbour.
+        const std::uint8_t value = (b != a && out[k - 1] != a) ? b : a;
+        if (freeCode < 0xFFF) {
+            table->Insert(prefix << 8 | value, freeCode++);
+        } else {
+            table->Reset();
+            freeCode = first;
+        }
+        out[k] = value;
+        prefix = value;
+    }
+}
+
+bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int level, int backgroundNumber,
+                   std::vector<int>& globalOrder, std::string& error) {
+    std::vector<std::uint32_t> stamp(colors.Count(), ClearPixel);
+    std::uint32_t mark = 0;
+    for (TPlan& plan : plans) {
+        if (plan.PassThrough) continue;
+        CollectColors(plan, stamp, mark);
+        mark += 2;
+        plan.OpaqueAllowed = !plan.HasClear && plan.AllColors.size() <= 256;
+        const bool transparentAllowed = plan.DrawColors.size() < 256;
+        if (!plan.OpaqueAllowed && !transparentAllowed) {
+            error = "A frame changes more than 256 colours at once";
+            return false;
+        }
+    }
+
+    // The global table: frames in order join while their colours (and a
+    // transparent slot when they may need one) still fit in 256.
+    std::vector<int> globalIndex(colors.Count(), -1);
+    std::vector<std::uint32_t> global;
+    if (backgroundNumber >= 0) {
+        globalIndex[std::size_t(backgroundNumber)] = 0;
+        global.push_back(std::uint32_t(backgroundNumber));
+    }
+    for (TPlan& plan : plans) {
+        if (plan.PassThrough) continue;
+        const auto& wanted = plan.OpaqueAllowed ? plan.AllColors : plan.DrawColors;
+        std::size_t added = 0;
+        for (std::uint32_t c : wanted)
+            if (globalIndex[c] < 0) ++added;
+        // A transparent pixel takes any slot the frame does not draw: one of the
+        // table's other colours, or a spare slot after them.
+        const bool needsSlot = plan.HasFree || plan.HasClear || plan.ForceTransparent;
+        const std::size_t total = global.size() + added;
+        if (plan.MustBeLocal || total > 256 || (needsSlot && total == 256 && wanted.size() == 256)) continue;
+        plan.Global = true;
+        for (std::uint32_t c : wanted)
+            if (globalIndex[c] < 0) {
+                globalIndex[c] = int(global.size());
+                global.push_back(c);
+            }
+    }
+    // Colours drawn by many frames first: with tight codes, a frame that draws
+    // only low slots gets narrow codes. The background colour keeps slot 0.
+    {
+        // A frame drawing more than 128 colours needs 8-bit codes wherever they
+        // sit, so only the frames with fewer count.
+        std::vector<int> frames(colors.Count(), 0);
+        for (const TPlan& plan : plans)
+            if (!plan.PassThrough && plan.Global && plan.DrawColors.size() <= 128)
+                for (std::uint32_t c : plan.DrawColors) ++frames[c];
+        std::stable_sort(global.begin() + (backgroundNumber >= 0 ? 1 : 0), global.end(),
+                         [&frames](std::uint32_t a, std::uint32_t b) { return frames[a] > frames[b]; });
+        for (std::size_t i = 0; i < global.size(); ++i) globalIndex[global[i]] = int(i);
+    }
+    const int globalCount = int(global.size());
+    const int tableCount = std::min(256, globalCount + 1);
+
+    std::vector<int> scratch(colors.Count(), -1);
+    for (TPlan& plan : plans) {
+        if (plan.PassThrough) continue;
+        std::vector<TVariant> variants;
+        if (level == 1) { // the first that can be coded
+            const bool opaqueFirst = plan.OpaqueAllowed && !plan.HasFree;
+            variants.push_back(opaqueFirst ? vaOpaque : vaTransparent);
+            if (plan.OpaqueAllowed) variants.push_back(opaqueFirst ? vaTransparent : vaOpaque);
+        } else {
+            if (plan.OpaqueAllowed) variants.push_back(vaOpaque);
+            if (plan.HasFree || plan.HasClear) variants.push_back(vaTransparent);
+            // (Matching, below, makes the runs variant when it can.)
+            if (level >= 3 && plan.HasFree && !(plan.OpaqueAllowed && plan.AllColors.size() < 256))
+                variants.push_back(vaRuns);
+        }
+        const bool measure = level >= 2;
+        TCoding best;
+        best.Bytes = -1;
+        // A table of its own pays only for a frame of few colours in a large global table.
+        const bool tryLocal =
+            level >= 3 && plan.AllColors.size() <= 64 &&
+            BitsForCount(std::uint32_t(plan.AllColors.size()) + 1) < BitsForCount(std::uint32_t(tableCount));
+        if (level >= 3 && plan.HasFree && plan.OpaqueAllowed && plan.AllColors.size() < 256) {
+            // Every colour in its slot and a transparent slot none of them takes.
+            std::vector<std::uint32_t> pixels = VariantPixels(plan, vaOpaque);
+            pixels.push_back(ClearPixel);
+            TCoding global, local;
+            if (plan.Global) global = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, false);
+            if (!plan.MustBeGlobal && (!plan.Global || tryLocal))
+                local = LocalCoding(pixels, plan, colors, scratch, false);
+            for (TCoding* coding : {&global, &local}) {
+                if (coding->Indices.empty() || coding->Bytes < 0) continue;
+                coding->Indices.pop_back();
+                FillByMatching(*coding, plan);
+                coding->Bytes = EncodedSize(coding->Indices, plan.Rect, tableCount);
+                if (coding->Local) coding->Bytes += 3 * (std::int64_t(2) << SizeCodeFor(coding->LocalCount));
+                if (best.Bytes < 0 || coding->Bytes < best.Bytes) best = std::move(*coding);
+            }
+        }
+        for (TVariant variant : variants) {
+            const std::vector<std::uint32_t> pixels = VariantPixels(plan, variant);
+            if (plan.Global) {
+                TCoding coding = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, measure);
+                if (coding.Bytes >= 0 && (best.Bytes < 0 || coding.Bytes < best.Bytes))
+                    best = std::move(coding);
+            }
+            if (!plan.Global || (tryLocal && !plan.MustBeGlobal) || best.Bytes < 0) {
+                TCoding coding = LocalCoding(pixels, plan, colors, scratch, measure);
+                if (coding.Bytes >= 0 && (best.Bytes < 0 || coding.Bytes < best.Bytes))
+                    best = std::move(coding);
+            }
+        }
+        if (best.Bytes >= 0 && plan.ForceTransparent && best.TransparentIndex < 0) {
+            if (!best.Local) {
+                best.TransparentIndex = globalCount; // a slot it does not draw is found below
+            } else if (best.LocalCount < 256) {
+                best.TransparentIndex = best.LocalCount++;
+            } else {
+                best.Bytes = -1;
+            }
+        }
+        if (best.Bytes < 0) {
+            error = "A frame cannot be coded in 256 colours";
+            return false;
+        }
+        plan.Global = !best.Local;
+        plan.Indices = std::move(best.Indices);
+        plan.TransparentIndex = best.TransparentIndex;
+        plan.LocalPalette = best.Palette;
+        plan.LocalCount = best.LocalCount;
+        plan.Colors.clear();
+        plan.Colors.shrink_to_fit();
+        plan.Kinds.clear();
+        plan.Kinds.shrink_to_fit();
+    }
+
+    // Drop the global colours no frame kept, then give each frame's
+    // transparent pixels the lowest slot it does not draw.
+    std::array<int, 257> remap;
+    remap.fill(-1);
+    int kept = 0;
+    if (backgroundNumber >= 0) remap[0] = 0;
+    for (const TPlan& plan : plans)
+        if (!plan.PassThrough && plan.Global)
+            for (std::size_t k = 0; k < plan.Indices.size(); ++k)
+                if (int(plan.Indices[k]) != plan.TransparentIndex) remap[plan.Indices[k]] = 0;
+    globalOrder.clear();
+    for (int slot = 0; slot < globalCount; ++slot)
+        if (remap[slot] == 0) {
+            remap[slot] = kept++;
+            globalOrder.push_back(int(global[slot]));
+        }
+    for (TPlan& plan : plans) {
+        if (plan.PassThrough || !plan.Global) continue;
+        // A transparent index is never a slot the frame draws, so the two can be told apart.
+        std::array<bool, 257> drawsSlot{};
+        for (std::uint8_t index : plan.Indices)
+            if (int(index) != plan.TransparentIndex) drawsSlot[remap[index]] = true;
+        int slot = -1;
+        if (plan.TransparentIndex >= 0) {
+            slot = 0;
+            while (slot < kept && drawsSlot[slot]) ++slot;
+            if (slot > 255) {
+                error = "Internal error: no transparent slot is left";
+                return false;
+            }
+        }
+        for (std::uint8_t& index : plan.Indices)
+            index = std::uint8_t(int(index) == plan.TransparentIndex ? slot : remap[index]);
+        plan.TransparentIndex = slot;
+    }
+    return true;
+}
+
+void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbers& colors,
+                const std::vector<int>& globalOrder) {
+    std::vector<std::unique_ptr<TGIFImageData>> frames;
+    int globalSlots = int(globalOrder.size());
+    for (const TPlan& plan : plans)
+        if (!plan.PassThrough && plan.Global) globalSlots = std::max(globalSlots, plan.TransparentIndex + 1);
+
+    for (TPlan& plan : plans) {
+        const TGIFImageData& source = *plan.Source;
+        auto frame = std::make_unique<TGIFImageData>(&document);
+        frame->Title = source.Title;
+        for (const auto& extension : source.Extensions) frame->Extensions.push_back(extension->Clone());
+        frame->Control.reset(static_cast<TGIFGraphicControlExtension*>(source.Control->Clone().release()));
+        if (plan.PassThrough) {
+            frame->Left = source.Left;
+            frame->Top = source.Top;
+            frame->Width = source.Width;
+            frame->Height = source.Height;
+            frame->ImageFlags = source.ImageFlags;
+            frame->Pixels = source.Pixels;
+            frame->PixelCount = source.PixelCount;
+            frame->LocalPalette = source.LocalPalette;
+        } else {
+            frame->Left = std::uint16_t(plan.Rect.Left);
+            frame->Top = std::uint16_t(plan.Rect.Top);
+            frame->Width = std::uint16_t(plan.Rect.Width());
+            frame->Height = std::uint16_t(plan.Rect.Height());
+            frame->ImageFlags = std::uint8_t(source.ImageFlags & 0x18); // reserved bits kept
+            if (!plan.Global) {
+                frame->ImageFlags |= 0x80;
+                frame->SetLocalTableSize(SizeCodeFor(plan.LocalCount));
+                frame->LocalPalette = plan.LocalPalette;
+            }
+            frame->Pixels = std::move(plan.Indices);
+            frame->TightCodeSize = true;
+            frame->PixelCount = std::int32_t(frame->Pixels.size());
+            frame->Control->SetDisposal(plan.Disposal);
+            frame->Control->SetTransparent(plan.TransparentIndex >= 0);
+            frame->Control->TransparentIndex = std::uint8_t(std::max(plan.TransparentIndex, 0));
+            frame->UpdateLocalUsage();
+        }
+        frames.push_back(std::move(frame));
+    }
+
+    document.Frames = std::move(frames);
+    document.GlobalPalette = TPalette{};
+    for (std::size_t i = 0; i < globalOrder.size(); ++i)
+        document.GlobalPalette[i] = colors.ColorOf(std::uint32_t(globalOrder[i]));
+    const std::uint8_t resolution = document.ScreenFlags & 0x70;
+    if (globalSlots > 0)
+        document.ScreenFlags = std::uint8_t(0x80 | resolution | SizeCodeFor(globalSlots));
+    else
+        document.ScreenFlags = resolution;
+    document.BackgroundIndex = 0;
+    document.UpdateGlobalUsage();
+}
+
+// The moves CompactGlobalPalette / CompactLocalPalette make (the highest used
+// slot fills the lowest hole), as one map from slot to slot. No slot moves
+// twice, so applying the map once gives the same result as the moves one by one.
+std::array<std::uint8_t, 256> CompactionMap(TPalette& palette, int& used) {
+    std::array<std::uint8_t, 256> map;
+    for (int i = 0; i < 256; ++i) map[std::size_t(i)] = std::uint8_t(i);
+    for (int i = 0; i < 256; ++i) {
+        if (palette[std::size_t(i)].Used) continue;
+        int k = 255;
+        while (k > i && !palette[std::size_t(k)].Used) --k;
+        if (k == i) break;
+        palette[std::size_t(i)] = palette[std::size_t(k)];
+        palette[std::size_t(k)].Used = 0;
+        map[std::size_t(k)] = std::uint8_t(i);
+    }
+    used = 0;
+    for (const PaletteEntry& entry : palette) used += entry.Used ? 1 : 0;
+    return map;
+}
+
+void ApplyMap(TGIFImageData& frame, const std::array<std::uint8_t, 256>& map) {
+    for (std::uint8_t& pixel : frame.Pixels) pixel = map[pixel];
+    frame.Control->TransparentIndex = map[frame.Control->TransparentIndex];
+}
+
+// Counts the bytes written to it and keeps none.
+class TCountingStream : public TStream {
+  public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    std::size_t Write(const void*, std::size_t count) override {
+        Count += std::int64_t(count);
+        return count;
+    }
+    std::int64_t Position() const override { return Count; }
+    std::int64_t Size() const override { return Count; }
+    bool Seek(std::int64_t) override { return false; }
+
+    std::int64_t Count = 0;
+};
+
+// True when the image data alone of document, saved as the editor saves,
+// takes more than limit bytes; stops counting as soon as it does.
+bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
+    std::unique_ptr<TGIFData> copy = CloneDocument(document);
+    if (!copy) return false;
+    CompactPalettesAtOnce(*copy);
+    TCountingStream counter;
+    for (auto& frame : copy->Frames) {
+        if (frame->HasPixels()) frame->EncodeImage(counter);
+        if (counter.Count > limit) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void CompactPalettesAtOnce(TGIFData& document) {
+    int used = 0;
+    if (document.HasGlobalTable()) {
+        const auto map = CompactionMap(document.GlobalPalette, used);
+        for (auto& frame : document.Frames)
+            if (!frame->HasLocalTable()) ApplyMap(*frame, map);
+        document.BackgroundIndex = map[document.BackgroundIndex];
+        document.SetGlobalTableSize(SizeCodeFor(used));
+    }
+    for (auto& frame : document.Frames) {
+        if (!frame->HasLocalTable()) continue;
+        ApplyMap(*frame, CompactionMap(frame->LocalPalette, used));
+        frame->SetLocalTableSize(SizeCodeFor(used));
+    }
+}
+
+bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
+    std::string reason;
+    bool ok = false;
+    if (level < OptimizeLevelMin || level > OptimizeLevelMax) {
+        reason = "The optimisation level must be 1, 2 or 3";
+    } else if (std::int64_t(document.ScreenWidth) * document.ScreenHeight > MaxOptimizeScreenPixels) {
+        reason = "The logical screen is too large to optimise";
+    } else if (document.ScreenWidth == 0 || document.ScreenHeight == 0) {
+        reason = "The logical screen is empty";
+    } else {
+        try {
+            std::vector<TPlan> plans;
+            TColorNumbers colors;
+            std::vector<int> globalOrder;
+            TScreenMode mode;
+            int backgroundNumber = -1;
+            const auto first = std::find_if(document.Frames.begin(), document.Frames.end(),
+                                            [](const auto& frame) { return HasWholePixels(*frame); });
+            if (first != document.Frames.end()) {
+                const bool backgroundShows = !(*first)->Control->Transparent() && document.HasGlobalTable() &&
+                                             document.BackgroundIndex < (2 << document.GlobalTableSize());
+                if (backgroundShows) {
+                    mode.Cleared = BackgroundPixel;
+                    mode.FirstOpaque = true;
+                    backgroundNumber = int(colors.NumberOf(document.GlobalPalette[document.BackgroundIndex]));
+                } else {
+                    mode.FirstTransparent = true;
+                }
+            }
+            ok = PlanFrames(document, mode, plans, colors, reason);
+            if (!ok) {
+                plans.clear();
+                for (const auto& frame : document.Frames) {
+                    TPlan plan;
+                    plan.Source = frame.get();
+                    plan.PassThrough = !HasWholePixels(*frame);
+                    plans.push_back(std::move(plan));
+                }
+                ok = reason == NoDisposalFits && PlanFramesAsGiven(document, mode, plans, colors);
+            }
+            ok = ok && ChooseCodings(plans, colors, level, backgroundNumber, globalOrder, reason);
+            if (ok) {
+                // The result replaces the document only when it is not larger.
+                std::unique_ptr<TGIFData> result = CloneDocument(document);
+                if (!result) throw std::bad_alloc();
+                ApplyPlans(*result, plans, colors, globalOrder);
+                const std::int64_t after = EstimateSavedSize(*result);
+                bool smaller = after >= 0 && ImageDataExceeds(document, after);
+                if (!smaller && after >= 0) {
+                    const std::int64_t before = EstimateSavedSize(document);
+                    smaller = before < 0 || after < before;
+                }
+                if (smaller) {
+                    for (auto& frame : result->Frames) frame->Owner = &document;
+                    document.Frames = std::move(result->Frames);
+                    document.GlobalPalette = result->GlobalPalette;
+                    document.ScreenFlags = result->ScreenFlags;
+                    document.BackgroundIndex = result->BackgroundIndex;
+                    document.UpdateGlobalUsage();
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            reason = "Not enough memory to optimise the animation";
+            ok = false;
+        }
+    }
+    if (!ok && error) *error = reason;
+    return ok;
+}
+
+std::unique_ptr<TGIFData> CloneDocument(const TGIFData& document) {
+    try {
+        auto copy = std::make_unique<TGIFData>();
+        copy->Signature = document.Signature;
+        copy->Version = document.Version;
+        copy->ScreenWidth = document.ScreenWidth;
+        copy->ScreenHeight = document.ScreenHeight;
+        copy->ScreenFlags = document.ScreenFlags;
+        copy->BackgroundIndex = document.BackgroundIndex;
+        copy->AspectRatio = document.AspectRatio;
+        copy->LoopCount = document.LoopCount;
+        copy->Looping = document.Looping;
+        copy->GlobalPalette = document.GlobalPalette;
+        copy->TitleExtension->Data = document.TitleExtension->Data;
+        for (const auto& source : document.Frames) {
+            auto frame = std::make_unique<TGIFImageData>(copy.get());
+            frame->Left = source->Left;
+            frame->Top = source->Top;
+            frame->Width = source->Width;
+            frame->Height = source->Height;
+            frame->ImageFlags = source->ImageFlags;
+            for (const auto& extension : source->Extensions) frame->Extensions.push_back(extension->Clone());
+            frame->Pixels = source->Pixels;
+            frame->PixelCount = source->PixelCount;
+            frame->Control.reset(
+                static_cast<TGIFGraphicControlExtension*>(source->Control->Clone().release()));
+            frame->LocalPalette = source->LocalPalette;
+            frame->Title = source->Title;
+            frame->TightCodeSize = source->TightCodeSize;
+            copy->Frames.push_back(std::move(frame));
+        }
+        return copy;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::int64_t EstimateSavedSize(const TGIFData& document) {
+    try {
+        std::unique_ptr<TGIFData> copy = CloneDocument(document);
+        if (!copy) return -1;
+        CompactPalettesAtOnce(*copy);
+        TMemoryStream stream;
+        if (!copy->SaveToStream(stream)) return -1;
+        return stream.Size();
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+}

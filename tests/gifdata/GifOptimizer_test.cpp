@@ -1,0 +1,476 @@
+// The animation optimiser: every composited frame keeps exactly its pixels
+// (checked by our own reference player, by gifsicle's gifdiff and by
+// ImageMagick's -coalesce), delays, loop count, titles and comments stay, the
+// files get smaller, and bad requests leave the document untouched.
+
+#include <gtest/gtest.h>
+
+#include "support/ShellRun.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <unistd.h>
+
+#include "gifdata/GifData.h"
+#include "gifdata/GifOptimizer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- A reference player, written plainly: RGBA screens as a browser shows them.
+
+constexpr std::uint32_t Transparent = 0x01000000u; // colours are 0x00RRGGBB
+
+std::vector<std::vector<std::uint32_t>> Composite(const TGIFData& doc) {
+    const int w = doc.ScreenWidth, h = doc.ScreenHeight;
+    std::vector<std::uint32_t> screen(std::size_t(w) * h, Transparent), saved;
+    std::vector<std::vector<std::uint32_t>> shown;
+    for (const auto& f : doc.Frames) {
+        if (!f->HasPixels()) continue;
+        if (f->Control->Disposal() == 3) saved = screen;
+        for (int y = 0; y < f->Height; ++y)
+            for (int x = 0; x < f->Width; ++x) {
+                const int sx = f->Left + x, sy = f->Top + y;
+                const std::uint8_t index = f->Pixels[std::size_t(y) * f->Width + x];
+                if (sx >= w || sy >= h) continue;
+                if (f->Control->Transparent() && index == f->Control->TransparentIndex) continue;
+                const PaletteEntry& e =
+                    f->HasLocalTable() ? f->LocalPalette[index] : doc.GlobalPalette[index];
+                screen[std::size_t(sy) * w + sx] = std::uint32_t(e.Red) << 16 | e.Green << 8 | e.Blue;
+            }
+        shown.push_back(screen);
+        if (f->Control->Disposal() == 2) {
+            for (int y = f->Top; y < std::min(h, f->Top + f->Height); ++y)
+                for (int x = f->Left; x < std::min(w, f->Left + f->Width); ++x)
+                    screen[std::size_t(y) * w + x] = Transparent;
+        } else if (f->Control->Disposal() == 3) {
+            screen = saved;
+        }
+    }
+    return shown;
+}
+
+std::vector<std::uint8_t> SaveBytes(TGIFData& doc) {
+    doc.CompactPalettes();
+    TMemoryStream stream;
+    EXPECT_TRUE(doc.SaveToStream(stream));
+    return stream.TakeBytes();
+}
+
+// Saves, reloads, and returns the reloaded document: what a reader of the file sees.
+std::unique_ptr<TGIFData> ThroughFile(TGIFData& doc) {
+    std::vector<std::uint8_t> bytes = SaveBytes(doc);
+    auto loaded = std::make_unique<TGIFData>();
+    TMemoryStream stream(std::move(bytes));
+    EXPECT_TRUE(loaded->LoadFromStream(stream));
+    return loaded;
+}
+
+std::vector<std::uint16_t> Delays(const TGIFData& doc) {
+    std::vector<std::uint16_t> delays;
+    for (const auto& f : doc.Frames) delays.push_back(f->Control->DelayTime);
+    return delays;
+}
+
+// ---- Building synthetic animations.
+
+void SetColor(TPalette& palette, int index, std::uint32_t rgb) {
+    palette[std::size_t(index)] = {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb), 0};
+}
+
+TGIFData* NewDocument(std::unique_ptr<TGIFData>& holder, int w, int h) {
+    holder = std::make_unique<TGIFData>();
+    holder->ScreenWidth = std::uint16_t(w);
+    holder->ScreenHeight = std::uint16_t(h);
+    holder->ScreenFlags = 0xF7; // global table of 256
+    for (int i = 0; i < 256; ++i) SetColor(holder->GlobalPalette, i, std::uint32_t(i * 0x010305 + 0x102030));
+    holder->Looping = true;
+    holder->LoopCount = 3;
+    return holder.get();
+}
+
+TGIFImageData& AddRect(TGIFData& doc, int left, int top, int w, int h, int disposal, int delay = 7) {
+    TGIFImageData* f = doc.AddFrame(w, h);
+    f->Left = std::uint16_t(left);
+    f->Top = std::uint16_t(top);
+    f->Control->SetDisposal(disposal);
+    f->Control->DelayTime = std::uint16_t(delay);
+    return *f;
+}
+
+void Fill(TGIFImageData& f, std::uint8_t index) {
+    std::fill(f.Pixels.begin(), f.Pixels.end(), index);
+}
+
+void Box(TGIFImageData& f, int x0, int y0, int x1, int y1, std::uint8_t index) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) f.Pixels[std::size_t(y) * f.Width + x] = index;
+}
+
+// A sprite moving over a flat background, with the given disposals.
+std::unique_ptr<TGIFData> SpriteAnimation(const std::vector<int>& disposals) {
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 40, 30);
+    Fill(AddRect(doc, 0, 0, 40, 30, disposals[0]), 5);
+    for (std::size_t i = 1; i < disposals.size(); ++i) {
+        TGIFImageData& f = AddRect(doc, int(3 * i), int(2 * i), 8, 6, disposals[i], int(5 + i));
+        Fill(f, std::uint8_t(20 + i));
+        Box(f, 2, 2, 5, 4, 9);
+    }
+    doc.UpdateGlobalUsage();
+    return holder;
+}
+
+// A random animation: frames at random places, random disposals, some with a
+// transparent index, some with a local table, some interlaced.
+std::unique_ptr<TGIFData> RandomAnimation(unsigned seed) {
+    std::mt19937 random(seed);
+    auto pick = [&random](int n) { return int(random() % unsigned(n)); };
+    std::unique_ptr<TGIFData> holder;
+    const int w = 8 + pick(30), h = 8 + pick(30);
+    TGIFData& doc = *NewDocument(holder, w, h);
+    const int frames = 1 + pick(8);
+    for (int i = 0; i < frames; ++i) {
+        const int fw = 1 + pick(w), fh = 1 + pick(h);
+        TGIFImageData& f = AddRect(doc, pick(w - fw + 1), pick(h - fh + 1), fw, fh, pick(4), i + 1);
+        const bool local = pick(3) == 0;
+        const int colors = 2 + pick(6);
+        if (local) {
+            f.SetHasLocalTable(true);
+            f.SetLocalTableSize(7);
+            for (int c = 0; c < 256; ++c) SetColor(f.LocalPalette, c, std::uint32_t(random() & 0xFFFFFF));
+            SetColor(f.LocalPalette, 1, 0x102030); // shared with the global table's slot 0
+        }
+        const int base = pick(250);
+        for (std::size_t p = 0; p < f.Pixels.size(); ++p)
+            f.Pixels[p] = std::uint8_t(pick(4) == 0 ? base + pick(colors) : (p / 3) % 2 ? base : base + 1);
+        if (pick(2) == 0) {
+            f.Control->SetTransparent(true);
+            f.Control->TransparentIndex = std::uint8_t(base + pick(colors));
+        }
+        f.SetInterlaced(pick(4) == 0);
+        if (pick(5) == 0) {
+            auto comment = std::make_unique<TGIFCommentExtension>();
+            comment->Text = "frame " + std::to_string(i);
+            f.Extensions.push_back(std::move(comment));
+        }
+        f.Title = "t" + std::to_string(i);
+        if (pick(4) == 0 && i > 0) { // the same frame again
+            TGIFImageData& again = AddRect(doc, f.Left, f.Top, fw, fh, 1, 3);
+            again.Pixels = f.Pixels;
+            again.ImageFlags = f.ImageFlags;
+            again.LocalPalette = f.LocalPalette;
+        }
+    }
+    doc.UpdateGlobalUsage();
+    for (auto& f : doc.Frames) f->UpdateLocalUsage();
+    return holder;
+}
+
+// Optimises a copy and checks the file it saves against the original's file.
+void ExpectExact(TGIFData& original, int level, const std::string& what) {
+    std::unique_ptr<TGIFData> before = ThroughFile(original);
+    std::unique_ptr<TGIFData> optimized = CloneDocument(*before);
+    std::string error;
+    ASSERT_TRUE(OptimizeAnimation(*optimized, level, &error)) << what << ": " << error;
+    std::unique_ptr<TGIFData> after = ThroughFile(*optimized);
+    EXPECT_EQ(Composite(*after), Composite(*before)) << what << " level " << level;
+    EXPECT_EQ(Delays(*after), Delays(*before)) << what;
+    EXPECT_EQ(after->Frames.size(), before->Frames.size()) << what;
+    EXPECT_EQ(after->LoopCount, before->LoopCount);
+    EXPECT_EQ(after->Looping, before->Looping);
+    for (std::size_t i = 0; i < std::min(after->Frames.size(), before->Frames.size()); ++i) {
+        EXPECT_EQ(after->Frames[i]->Title, before->Frames[i]->Title) << what;
+        EXPECT_EQ(after->Frames[i]->Extensions.size(), before->Frames[i]->Extensions.size()) << what;
+    }
+}
+
+TEST(GifOptimizer, RandomAnimationsCompositeExactlyAsBeforeAtEveryLevel) {
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        std::unique_ptr<TGIFData> doc = RandomAnimation(seed);
+        for (int level = OptimizeLevelMin; level <= OptimizeLevelMax; ++level)
+            ExpectExact(*doc, level, "seed " + std::to_string(seed));
+        if (HasFailure()) break;
+    }
+}
+
+TEST(GifOptimizer, EveryDisposalMixStaysExact) {
+    const std::vector<std::vector<int>> mixes = {
+        {0, 0, 0, 0}, {1, 1, 1, 1}, {2, 2, 2, 2}, {1, 3, 3, 3}, {0, 1, 2, 3, 0, 3, 2, 1}, {3, 2, 3, 1, 3}};
+    for (const auto& mix : mixes) {
+        std::unique_ptr<TGIFData> doc = SpriteAnimation(mix);
+        for (int level = OptimizeLevelMin; level <= OptimizeLevelMax; ++level)
+            ExpectExact(*doc, level, "mix");
+    }
+}
+
+TEST(GifOptimizer, ASpriteOnAFlatBackgroundShrinksToTheChangedRectangles) {
+    std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 1, 1, 1, 1, 1});
+    // Every frame after the first redraws the whole screen with the sprite on it.
+    std::unique_ptr<TGIFData> full = std::make_unique<TGIFData>();
+    {
+        std::unique_ptr<TGIFData> shown = ThroughFile(*doc);
+        auto screens = Composite(*shown);
+        std::unique_ptr<TGIFData> holder;
+        TGIFData& flat = *NewDocument(holder, 40, 30);
+        flat.ScreenFlags = 0xF7;
+        for (const auto& screen : screens) {
+            TGIFImageData& f = AddRect(flat, 0, 0, 40, 30, 1);
+            for (std::size_t p = 0; p < screen.size(); ++p)
+                for (int i = 0; i < 256; ++i) {
+                    const PaletteEntry& e = flat.GlobalPalette[std::size_t(i)];
+                    if ((std::uint32_t(e.Red) << 16 | e.Green << 8 | e.Blue) == screen[p]) {
+                        f.Pixels[p] = std::uint8_t(i);
+                        break;
+                    }
+                }
+        }
+        flat.UpdateGlobalUsage();
+        full = std::move(holder);
+    }
+    const std::size_t fullSize = SaveBytes(*full).size();
+    std::unique_ptr<TGIFData> copy = CloneDocument(*full);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 1));
+    ASSERT_EQ(copy->Frames.size(), 6u);
+    for (std::size_t i = 1; i < copy->Frames.size(); ++i) {
+        // Only the old and the new sprite position are drawn.
+        EXPECT_LE(int(copy->Frames[i]->Width), 3 + 8) << i;
+        EXPECT_LE(int(copy->Frames[i]->Height), 2 + 6) << i;
+    }
+    EXPECT_LT(SaveBytes(*copy).size() * 2, fullSize);
+    ExpectExact(*full, 3, "full frames");
+}
+
+TEST(GifOptimizer, AFrameThatChangesNothingKeepsItsPlaceAndDelay) {
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 10, 10);
+    Fill(AddRect(doc, 0, 0, 10, 10, 1, 10), 3);
+    Fill(AddRect(doc, 2, 2, 4, 4, 1, 250), 3); // draws what is there already
+    Fill(AddRect(doc, 0, 0, 10, 10, 1, 20), 3);
+    doc.UpdateGlobalUsage();
+    std::unique_ptr<TGIFData> copy = CloneDocument(doc);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 3));
+    ASSERT_EQ(copy->Frames.size(), 3u);
+    EXPECT_EQ(Delays(*copy), (std::vector<std::uint16_t>{10, 250, 20}));
+    EXPECT_EQ(copy->Frames[1]->Width * copy->Frames[1]->Height, 1);
+    EXPECT_EQ(copy->Frames[2]->Width * copy->Frames[2]->Height, 1);
+    ExpectExact(doc, 3, "no change");
+}
+
+TEST(GifOptimizer, TransparentAreasOfTheInputStayTransparent) {
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 12, 12);
+    TGIFImageData& first = AddRect(doc, 0, 0, 12, 12, 2);
+    Fill(first, 0);
+    Box(first, 3, 3, 9, 9, 4);
+    first.Control->SetTransparent(true); // index 0: a ring of transparency around a square
+    first.Control->TransparentIndex = 0;
+    TGIFImageData& second = AddRect(doc, 6, 6, 6, 6, 1);
+    Fill(second, 7);
+    doc.UpdateGlobalUsage();
+    for (int level = 1; level <= 3; ++level) ExpectExact(doc, level, "transparent");
+    std::unique_ptr<TGIFData> copy = CloneDocument(doc);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 3));
+    // The first frame draws only the square; the second clears what the first drew.
+    EXPECT_EQ(copy->Frames[0]->Left, 3);
+    EXPECT_EQ(copy->Frames[0]->Width, 6);
+}
+
+TEST(GifOptimizer, FramesWithTheirOwnTablesMoveToTheGlobalTableWhenTheyFit) {
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 16, 16);
+    for (int i = 0; i < 4; ++i) {
+        TGIFImageData& f = AddRect(doc, 0, 0, 16, 16, 1);
+        f.SetHasLocalTable(true);
+        f.SetLocalTableSize(7);
+        for (int c = 0; c < 256; ++c) SetColor(f.LocalPalette, c, std::uint32_t((c + i) % 8 * 0x0A0B0C));
+        for (std::size_t p = 0; p < f.Pixels.size(); ++p)
+            f.Pixels[p] = std::uint8_t((p + std::size_t(i)) % 8);
+        f.Control->SetTransparent(true); // a transparent index no pixel uses
+        f.Control->TransparentIndex = 200;
+    }
+    doc.UpdateGlobalUsage();
+    for (auto& f : doc.Frames) f->UpdateLocalUsage();
+    std::unique_ptr<TGIFData> copy = CloneDocument(doc);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 2));
+    for (const auto& f : copy->Frames) EXPECT_FALSE(f->HasLocalTable());
+    EXPECT_TRUE(copy->HasGlobalTable());
+    EXPECT_LE(2 << copy->GlobalTableSize(), 32); // the colours drawn, each once
+    EXPECT_LT(SaveBytes(*copy).size(), SaveBytes(doc).size());
+    ExpectExact(doc, 2, "local tables");
+}
+
+TEST(GifOptimizer, HigherLevelsAreNeverLargerOnTheseAnimations) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::unique_ptr<TGIFData> doc = RandomAnimation(seed);
+        std::unique_ptr<TGIFData> two = CloneDocument(*doc), three = CloneDocument(*doc);
+        ASSERT_TRUE(OptimizeAnimation(*two, 2));
+        ASSERT_TRUE(OptimizeAnimation(*three, 3));
+        EXPECT_LE(SaveBytes(*three).size(), SaveBytes(*two).size()) << seed;
+    }
+}
+
+TEST(GifOptimizer, ALevelOutsideOneToThreeIsRefusedAndNothingChanges) {
+    std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 1, 1});
+    const std::vector<std::uint8_t> bytes = SaveBytes(*doc);
+    for (int level : {0, 4, -1}) {
+        std::string error;
+        EXPECT_FALSE(OptimizeAnimation(*doc, level, &error));
+        EXPECT_EQ(error, "The optimisation level must be 1, 2 or 3");
+    }
+    EXPECT_EQ(SaveBytes(*doc), bytes);
+}
+
+TEST(GifOptimizer, AFrameOutsideTheScreenIsRefusedAndNothingChanges) {
+    std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 1, 1});
+    doc->Frames[2]->Left = 39; // 8 wide on a 40-wide screen
+    const std::vector<std::uint8_t> bytes = SaveBytes(*doc);
+    std::string error;
+    EXPECT_FALSE(OptimizeAnimation(*doc, 3, &error));
+    EXPECT_EQ(error, "A frame lies outside the logical screen");
+    EXPECT_EQ(SaveBytes(*doc), bytes);
+}
+
+TEST(GifOptimizer, AnEmptyDocumentAndFramesWithoutPixelsAreKept) {
+    TGIFData empty;
+    EXPECT_TRUE(OptimizeAnimation(empty, 3));
+    EXPECT_TRUE(empty.Frames.empty());
+
+    std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 1});
+    TGIFImageData* bare = doc->AddFrame(0, 0);
+    bare->Control->DelayTime = 77;
+    bare->Title = "bare";
+    TGIFImageData& last = AddRect(*doc, 1, 1, 3, 3, 1);
+    Fill(last, 30);
+    ASSERT_TRUE(OptimizeAnimation(*doc, 3));
+    ASSERT_EQ(doc->Frames.size(), 4u);
+    EXPECT_FALSE(doc->Frames[2]->HasPixels());
+    EXPECT_EQ(doc->Frames[2]->Control->DelayTime, 77);
+    EXPECT_EQ(doc->Frames[2]->Title, "bare");
+}
+
+TEST(GifOptimizer, AScreenBeyondTheLimitIsRefused) {
+    TGIFData doc;
+    doc.ScreenWidth = 65535;
+    doc.ScreenHeight = 65535;
+    doc.AddFrame(1, 1);
+    std::string error;
+    EXPECT_FALSE(OptimizeAnimation(doc, 1, &error));
+    EXPECT_EQ(error, "The logical screen is too large to optimise");
+    EXPECT_EQ(doc.Frames[0]->Width, 1);
+}
+
+TEST(GifOptimizer, CompactingAtOnceGivesWhatCompactPalettesGives) {
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        std::unique_ptr<TGIFData> doc = RandomAnimation(seed);
+        doc->BackgroundIndex = std::uint8_t(seed * 7);
+        doc->UpdateGlobalUsage();
+        std::unique_ptr<TGIFData> slow = CloneDocument(*doc), fast = CloneDocument(*doc);
+        slow->CompactPalettes();
+        CompactPalettesAtOnce(*fast);
+        TMemoryStream a, b;
+        ASSERT_TRUE(slow->SaveToStream(a));
+        ASSERT_TRUE(fast->SaveToStream(b));
+        EXPECT_EQ(a.Bytes(), b.Bytes()) << seed;
+        EXPECT_EQ(slow->BackgroundIndex, fast->BackgroundIndex) << seed;
+        EXPECT_EQ(slow->GlobalPalette, fast->GlobalPalette) << seed;
+        for (std::size_t i = 0; i < slow->Frames.size(); ++i) {
+            EXPECT_EQ(slow->Frames[i]->Control->TransparentIndex, fast->Frames[i]->Control->TransparentIndex);
+            EXPECT_EQ(slow->Frames[i]->LocalPalette, fast->Frames[i]->LocalPalette);
+        }
+    }
+}
+
+TEST(GifOptimizer, EstimateSavedSizeMatchesASaveAndLeavesTheDocumentAlone) {
+    std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 2, 3});
+    const std::uint8_t flags = doc->ScreenFlags;
+    const std::int64_t estimate = EstimateSavedSize(*doc);
+    EXPECT_EQ(doc->ScreenFlags, flags); // the copy was compacted, not the document
+    EXPECT_EQ(estimate, std::int64_t(SaveBytes(*doc).size()));
+}
+
+// ---- Independent tools: gifsicle's gifdiff and ImageMagick's -coalesce.
+
+// RGBA bytes with the colour of fully transparent pixels zeroed: ImageMagick
+// keeps whatever colour the palette slot had there, which nobody sees.
+std::string Visible(std::string rgba) {
+    for (std::size_t i = 0; i + 3 < rgba.size(); i += 4)
+        if (rgba[i + 3] == 0) rgba[i] = rgba[i + 1] = rgba[i + 2] = 0;
+    return rgba;
+}
+
+bool HaveTools() {
+    return RunShell("command -v convert && command -v gifdiff", TShellErrors::Discarded).Status == 0;
+}
+
+class GifOptimizerTools : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!HaveTools()) GTEST_SKIP() << "ImageMagick or gifdiff missing";
+        Dir = fs::temp_directory_path() / ("frameloom-optimizer-" + std::to_string(::getpid()));
+        fs::create_directories(Dir);
+    }
+    void TearDown() override { fs::remove_all(Dir); }
+
+    fs::path Save(TGIFData& doc, const std::string& name) {
+        const fs::path file = Dir / name;
+        std::vector<std::uint8_t> bytes = SaveBytes(doc);
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return file;
+    }
+
+    // Optimises the saved file's document and checks both with the tools.
+    void ExpectToolsAgree(TGIFData& doc, const std::string& name) {
+        const fs::path in = Save(doc, name + ".gif");
+        TGIFData loaded;
+        ASSERT_TRUE(loaded.LoadFromFile(in.string()));
+        ASSERT_TRUE(OptimizeAnimation(loaded, 3));
+        const fs::path out = Save(loaded, name + "-optimized.gif");
+        const TShellRun diff = RunShell("gifdiff '" + in.string() + "' '" + out.string() + "'");
+        EXPECT_EQ(diff.Status, 0) << name << ": " << diff.Output;
+        const TShellRun a =
+            RunShell("convert '" + in.string() + "' -coalesce -depth 8 rgba:-", TShellErrors::Discarded);
+        const TShellRun b =
+            RunShell("convert '" + out.string() + "' -coalesce -depth 8 rgba:-", TShellErrors::Discarded);
+        ASSERT_EQ(a.Status, 0);
+        ASSERT_EQ(b.Status, 0);
+        EXPECT_FALSE(a.Output.empty());
+        EXPECT_TRUE(Visible(a.Output) == Visible(b.Output))
+            << name << ": ImageMagick composites the frames differently";
+        EXPECT_LE(fs::file_size(out), fs::file_size(in)) << name;
+    }
+
+    fs::path Dir;
+};
+
+TEST_F(GifOptimizerTools, GifdiffAndImageMagickSeeTheSameFramesForDisposalMixes) {
+    const std::vector<std::vector<int>> mixes = {
+        {1, 1, 1, 1}, {2, 2, 2, 2}, {1, 3, 3, 3}, {0, 1, 2, 3, 0, 3}};
+    int n = 0;
+    for (const auto& mix : mixes) ExpectToolsAgree(*SpriteAnimation(mix), "mix" + std::to_string(n++));
+}
+
+TEST_F(GifOptimizerTools, GifdiffAndImageMagickSeeTheSameFramesForRandomAnimations) {
+    for (unsigned seed = 1; seed <= 12; ++seed)
+        ExpectToolsAgree(*RandomAnimation(seed), "random" + std::to_string(seed));
+}
+
+TEST_F(GifOptimizerTools, ImageMagickMadeAnimationsStayExact) {
+    // Interlaced, with transparency and disposals, made by another program.
+    const fs::path made = Dir / "im.gif";
+    ASSERT_EQ(
+        RunShell("convert -delay 10 -dispose previous -size 30x20 xc:white -dispose background "
+                 "\\( -size 10x8 xc:red -repage +3+4 \\) -dispose none \\( -size 6x6 xc:none -fill blue "
+                 "-draw 'circle 3,3 3,1' -repage +12+6 \\) -interlace GIF -loop 0 '" +
+                 made.string() + "'")
+            .Status,
+        0);
+    TGIFData doc;
+    ASSERT_TRUE(doc.LoadFromFile(made.string()));
+    ExpectToolsAgree(doc, "im");
+}
+
+} // namespace
