@@ -6,6 +6,7 @@
 #include "editor/FrameImport.h"
 #include "editor/FrameListView.h"
 #include "editor/FrameOperations.h"
+#include "editor/UndoHistory.h"
 #include "gifdata/GifData.h"
 #include "platform/Dialogs.h"
 
