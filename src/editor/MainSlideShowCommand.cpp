@@ -5,6 +5,8 @@
 
 #include "editor/FrameListView.h"
 #include "editor/MainUnit.h"
+
+#include "editor/ComposeCanvas.h"
 #include "generators/GeneratedDocument.h"
 #include "generators/transitions/GetImageSizeUnit.h"
 #include "generators/transitions/SlideShowUnit.h"
@@ -18,7 +20,7 @@ namespace {
 // The window after the document was emptied or refilled by a generator: no
 // file name, zoom 1, the frame list rebuilt.
 void ResetWindowForGeneratedDocument(TMainForm& form, bool modified) {
-    form.Zoom = 1;
+    form.Canvas->Zoom = 1;
     form.FillFrameList();
     form.ShowFrame(nullptr);
     form.FileName.clear();

@@ -3,6 +3,8 @@
 
 #include "editor/FrameListView.h"
 #include "editor/MainUnit.h"
+
+#include "editor/ComposeCanvas.h"
 #include "generators/GeneratedDocument.h"
 #include "generators/text/TextEffectUnit.h"
 #include "gifdata/GifData.h"
@@ -22,7 +24,7 @@ void TMainForm::NewText1Click() {
     ListView1->clear();
     CurrentFrameChanged();
     ResetDocumentForGeneration(*GIF);
-    Zoom = 1;
+    Canvas->Zoom = 1;
     FillFrameList();
     ShowFrame(nullptr);
     FileName.clear();
@@ -49,7 +51,7 @@ void TMainForm::NewText1Click() {
     StatusBar1->clearMessage();
     if (!added) return;
 
-    Zoom = 1;
+    Canvas->Zoom = 1;
     FileName.clear();
     setWindowTitle(BaseCaption);
     Modified = true;

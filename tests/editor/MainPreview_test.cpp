@@ -2,6 +2,7 @@
 // way a user reaches them: the page's tab, the menu items, the context menu.
 #include "EditorTestSupport.h"
 
+#include "editor/ComposeCanvas.h"
 #include "editor/FrameListView.h"
 #include "editor/PreviewPage.h"
 #include "gifdata/GifData.h"
@@ -92,7 +93,7 @@ TEST_F(MainPreviewTest, SwitchingToPreviewCompactsThePalettesAndPlaysTheSavedCop
     const TColor colour2 = Form->Document().GlobalColor(2);
     const TColor colour5 = Form->Document().GlobalColor(5);
     Form->ListView1->SelectRow(1);
-    ASSERT_EQ(Form->CanvasImage->Index(0, 0), 5);
+    ASSERT_EQ(Form->Canvas->CanvasImage.Index(0, 0), 5);
     EXPECT_EQ(Form->PreviewArea->Player(), nullptr);
 
     ClickTab(1);
@@ -102,8 +103,8 @@ TEST_F(MainPreviewTest, SwitchingToPreviewCompactsThePalettesAndPlaysTheSavedCop
     EXPECT_EQ(Form->Document().Frames[1]->Pixels[0], 1);
     EXPECT_EQ(Form->Document().Frames[0]->Pixels[0], 2);
     EXPECT_EQ(Form->Document().GlobalColor(1), colour5);
-    EXPECT_EQ(Form->CanvasImage->Index(0, 0), 1);
-    EXPECT_EQ(Form->CanvasImage->Pixel(0, 0), colour5);
+    EXPECT_EQ(Form->Canvas->CanvasImage.Index(0, 0), 1);
+    EXPECT_EQ(Form->Canvas->CanvasImage.Pixel(0, 0), colour5);
 
     TPreviewPlayer* player = Form->PreviewArea->Player();
     ASSERT_NE(player, nullptr);

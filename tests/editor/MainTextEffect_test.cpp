@@ -3,6 +3,7 @@
 
 #include "EditorTestSupport.h"
 
+#include "editor/ComposeCanvas.h"
 #include "editor/FrameListView.h"
 #include "generators/ColorBox.h"
 #include "generators/text/TextEffectUnit.h"
@@ -79,7 +80,7 @@ TEST_F(MainTextEffect, OKFromTheMenuMakesTheSameFileAsTheCommandLine) {
     EXPECT_TRUE(Form->Modified);
     EXPECT_TRUE(Form->FileName.empty());
     EXPECT_EQ(Form->windowTitle(), "Frameloom");
-    EXPECT_EQ(Form->Zoom, 1);
+    EXPECT_EQ(Form->Canvas->Zoom, 1);
     EXPECT_EQ(Form->ListView1->count(), 18);
     EXPECT_EQ(Form->CurrentRow(), 17);
     EXPECT_EQ(Form->CurrentFrame(), gif.Frames[17].get());
