@@ -20,8 +20,10 @@ class CliColors : public ::testing::Test {
     // White with a dark blue square: two colours the standard palette moves.
     std::string TwoColourPicture() const {
         const std::string png = Path("two.png");
-        const TShellRun made = RunShell("convert -size 40x30 xc:white -fill '#123456' -draw 'rectangle 5,5 20,20' "
-                                        "PNG24:'" + png + "'");
+        const TShellRun made =
+            RunShell("convert -size 40x30 xc:white -fill '#123456' -draw 'rectangle 5,5 20,20' "
+                     "PNG24:'" +
+                     png + "'");
         EXPECT_EQ(made.Status, 0) << made.Output;
         return png;
     }
@@ -51,8 +53,8 @@ TEST_F(CliColors, QualityWithDitheringMakesAFrame) {
     ASSERT_EQ(RunShell("convert -size 64x48 -seed 3 plasma:fractal PNG24:'" + png + "'").Status, 0);
     for (const char* dither : {"none", "fs", "ordered"}) {
         const std::string gif = Path(std::string(dither) + ".gif");
-        const TShellRun run =
-            RunShell("'" + Cli + "' import --colors quality --dither " + dither + " '" + gif + "' '" + png + "'");
+        const TShellRun run = RunShell("'" + Cli + "' import --colors quality --dither " + dither + " '" +
+                                       gif + "' '" + png + "'");
         EXPECT_EQ(run.Status, 0) << dither << run.Output;
         EXPECT_NE(FramePixel(gif, 5, 5), NoColor) << dither;
     }
@@ -88,7 +90,8 @@ TEST_F(CliColors, UsageTextsNameTheOptions) {
 TEST_F(CliColors, TextEffectTakesTheChosenColours) {
     const std::string gif = Path("text.gif");
     const TShellRun run =
-        RunShell("'" + Cli + "' text-effect '" + gif + "' --frames 1 --colors exact --no-shadow --start-back-color FFFFFF --end-back-color FFFFFF");
+        RunShell("'" + Cli + "' text-effect '" + gif +
+                 "' --frames 1 --colors exact --no-shadow --start-back-color FFFFFF --end-back-color FFFFFF");
     ASSERT_EQ(run.Status, 0) << run.Output;
     EXPECT_EQ(FramePixel(gif, 0, 0), RGB(255, 255, 255));
 }
