@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "CliCommand.h"
+#include "ColorOptions.h"
 #include "GuiSupport.h"
 #include "editor/FrameImport.h"
 #include "gifdata/DefaultPalette.h"
@@ -33,22 +34,28 @@ void StartNewDocument(TGIFData& doc) {
         doc.GlobalPalette[i] = {colours[i].Red, colours[i].Green, colours[i].Blue, 0};
 }
 
-int RunImport(const std::vector<std::string>& args) {
-    if (WantsHelp(args)) {
-        std::cout << ImportUsage;
+int RunImport(const std::vector<std::string>& arguments) {
+    if (WantsHelp(arguments)) {
+        std::cout << ImportUsage << ColorOptionsUsage;
         return ExitOk;
+    }
+    std::vector<std::string> args = arguments;
+    if (std::string error; !TakeColorOptions(args, error)) {
+        std::cerr << "frameloom-cli import: " << error << "\n" << ImportUsage << ColorOptionsUsage;
+        return ExitUsage;
     }
     std::vector<std::string> files;
     for (const std::string& arg : args) {
         if (arg.size() > 1 && arg[0] == '-') {
-            std::cerr << "frameloom-cli import: unknown option '" << arg << "'\n" << ImportUsage;
+            std::cerr << "frameloom-cli import: unknown option '" << arg << "'\n"
+                      << ImportUsage << ColorOptionsUsage;
             return ExitUsage;
         }
         files.push_back(arg);
     }
     if (files.size() < 2) {
         std::cerr << "frameloom-cli import: expected an output file and at least one picture\n"
-                  << ImportUsage;
+                  << ImportUsage << ColorOptionsUsage;
         return ExitUsage;
     }
     EnsureGuiApplication();

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "CliCommand.h"
+#include "ColorOptions.h"
 #include "GuiSupport.h"
 #include "editor/LogicalScreen.h"
 #include "generators/GeneratedDocument.h"
@@ -135,14 +136,19 @@ bool ParseSize(const std::string& text, int& width, int& height) {
 }
 
 int UsageError(const std::string& message) {
-    std::cerr << "frameloom-cli slideshow: " << message << "\n" << SlideshowUsage;
+    std::cerr << "frameloom-cli slideshow: " << message << "\n" << SlideshowUsage << ColorOptionsUsage;
     return ExitUsage;
 }
 
-int RunSlideshow(const std::vector<std::string>& args) {
-    if (WantsHelp(args)) {
-        std::cout << SlideshowUsage;
+int RunSlideshow(const std::vector<std::string>& arguments) {
+    if (WantsHelp(arguments)) {
+        std::cout << SlideshowUsage << ColorOptionsUsage;
         return ExitOk;
+    }
+    std::vector<std::string> args = arguments;
+    if (std::string error; !TakeColorOptions(args, error)) {
+        std::cerr << "frameloom-cli slideshow: " << error << "\n" << SlideshowUsage << ColorOptionsUsage;
+        return ExitUsage;
     }
     std::string output;
     int width = 200, height = 100;

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "CliCommand.h"
+#include "ColorOptions.h"
 #include "GuiSupport.h"
 #include "editor/LogicalScreen.h"
 #include "generators/GeneratedDocument.h"
@@ -223,16 +224,22 @@ bool LoadPicture(const std::string& path, TSmoothPicture& picture) {
 
 int Generate(const TParsed& parsed);
 
-int RunTextEffect(const std::vector<std::string>& args) {
-    if (WantsHelp(args)) {
-        std::cout << TextEffectUsage;
+int RunTextEffect(const std::vector<std::string>& arguments) {
+    if (WantsHelp(arguments)) {
+        std::cout << TextEffectUsage << ColorOptionsUsage;
         return ExitOk;
+    }
+    std::vector<std::string> args = arguments;
+    if (std::string error; !TakeColorOptions(args, error)) {
+        std::cerr << "frameloom-cli text-effect: " << error << "\n" << TextEffectUsage << ColorOptionsUsage;
+        return ExitUsage;
     }
     TParsed parsed;
     try {
         parsed = ParseArguments(args);
     } catch (const EUsage& e) {
-        std::cerr << "frameloom-cli text-effect: " << e.what() << "\n" << TextEffectUsage;
+        std::cerr << "frameloom-cli text-effect: " << e.what() << "\n"
+                  << TextEffectUsage << ColorOptionsUsage;
         return ExitUsage;
     }
     EnsureGuiApplication();

@@ -92,6 +92,7 @@ void TMainForm::CreateFrameActions() {
     Image2->addSeparator();
     Image2->addAction(CloneFrame1);
     Image2->addAction(Merge1);
+    CreateColorsMenu();
 
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(DeleteImage1);

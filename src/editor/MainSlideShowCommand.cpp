@@ -6,6 +6,8 @@
 #include "editor/FrameListView.h"
 #include "editor/ComposeCanvas.h"
 #include "editor/MainUnit.h"
+
+#include "editor/ComposeCanvas.h"
 #include "generators/GeneratedDocument.h"
 #include "generators/transitions/GetImageSizeUnit.h"
 #include "generators/transitions/SlideShowUnit.h"

@@ -146,6 +146,7 @@ void TMainForm::FormCreate() {
     if (ProgramDir.empty()) ProgramDir = QCoreApplication::applicationDirPath().toStdString();
     while (ProgramDir.size() > 1 && (ProgramDir.back() == '/' || ProgramDir.back() == '\\'))
         ProgramDir.pop_back();
+    LoadColorChoice();
     ScrollBox4->move(0, 0);
     Canvas->Zoom = 2;
     BaseCaption = windowTitle();

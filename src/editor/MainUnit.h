@@ -10,6 +10,7 @@
 #include "editor/PreviewPlayer.h"
 #include "gifdata/DefaultPalette.h"
 #include "platform/Bitmap.h"
+#include "platform/ColorQuantizer.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -64,6 +65,12 @@ class TMainForm : public QMainWindow {
     void FrameList1Click();
     void NewImage1Click();
     void AddImage1Click();
+    void ColorsStandard1Click();
+    void ColorsExact1Click();
+    void ColorsQuality1Click();
+    void DitherNone1Click();
+    void DitherFS1Click();
+    void DitherOrdered1Click();
     void Properties1Click();
     void Global1Click();
     // Compose canvas and undo (MainCanvasCommands.cpp).
@@ -275,6 +282,13 @@ class TMainForm : public QMainWindow {
     QAction* FrameList1;
     QAction* NewImage1;
     QAction* AddImage1;
+    QMenu* Colors1 = nullptr; // Frame > Colors: how pictures become frames
+    QAction* ColorsStandard1 = nullptr;
+    QAction* ColorsExact1 = nullptr;
+    QAction* ColorsQuality1 = nullptr;
+    QAction* DitherNone1 = nullptr;
+    QAction* DitherFS1 = nullptr;
+    QAction* DitherOrdered1 = nullptr;
     QAction* Properties1;
     QAction* Global1;
     QAction* Undo1 = nullptr;
@@ -335,6 +349,11 @@ class TMainForm : public QMainWindow {
     std::unique_ptr<TComposeHost> FCanvasHost;
     void CreatePaletteActions();
     void CreateFrameActions();
+    // Frame > Colors (MainColorsCommands.cpp)
+    void CreateColorsMenu();
+    void LoadColorChoice();
+    void UpdateColorsMenu();
+    void ChooseColors(TColorReduction reduction, TDithering dithering);
     void ConnectFrameList();
     // The codec's error report as this window's message box.
     void InstallIOErrorHandler();

@@ -249,16 +249,32 @@ class TGIFImageData {
 };
 
 // --- defined in GifRaster*.cpp, on the drawing layer (fl_gifraster) ---
-// Turns a bitmap of any form into an 8-bit one of at most 256 colours, in place.
+struct TColorChoice; // platform/ColorQuantizer.h
+// Turns a bitmap of any form into an 8-bit one of at most 256 colours, in
+// place, by the standard reduction (16-level bin middles). An 8-bit bitmap is
+// kept as it is.
 void ReduceToPalette(TBitmap& bitmap);
-// Reduces a copy of bitmap and assigns it to frame. False when either is
-// missing, the bitmap is empty, or AssignBitmap fails.
+// As above by the given reduction: "Standard" is the function above, "Exact"
+// keeps up to 256 colours exactly (else as "High quality"), "High quality"
+// quantises and maps with the chosen dithering.
+void ReduceToPalette(TBitmap& bitmap, const TColorChoice& choice);
+// The reduction every picture-to-frame path uses when it is given none: the
+// editor sets it from its settings, the command line from its options.
+const TColorChoice& PictureColorChoice();
+void SetPictureColorChoice(const TColorChoice& choice);
+// Reduces a copy of bitmap (by PictureColorChoice() or the given choice) and
+// assigns it to frame. False when either is missing, the bitmap is empty, or
+// AssignBitmap fails.
 bool SetFrameFromBitmap(TGIFImageData* frame, const TBitmap* bitmap, int transparentIndex);
+bool SetFrameFromBitmap(TGIFImageData* frame, const TBitmap* bitmap, int transparentIndex,
+                        const TColorChoice& choice);
 // AddFrame(1, 1) on document, then SetFrameFromBitmap on the new frame
 // (document.Frames.back()). When that fails the new frame is deleted again and
 // this returns false, leaving the document as it was. The editor marks the
 // document modified when it returns true.
 bool AddFrameFromBitmap(TGIFData& document, const TBitmap& bitmap, int transparentIndex);
+bool AddFrameFromBitmap(TGIFData& document, const TBitmap& bitmap, int transparentIndex,
+                        const TColorChoice& choice);
 // --- end of the drawing-layer block ---
 
 // ---------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "gifdata/GifRaster.h"
 
 #include "platform/Canvas.h"
+#include "platform/ColorQuantizer.h"
 
 #include <QLocale>
 #include <QString>
@@ -234,15 +235,25 @@ void ReduceToPalette(TBitmap& bitmap) {
 }
 
 bool SetFrameFromBitmap(TGIFImageData* frame, const TBitmap* bitmap, int transparentIndex) {
+    return SetFrameFromBitmap(frame, bitmap, transparentIndex, PictureColorChoice());
+}
+
+bool SetFrameFromBitmap(TGIFImageData* frame, const TBitmap* bitmap, int transparentIndex,
+                        const TColorChoice& choice) {
     if (!frame || !bitmap || bitmap->Empty()) return false;
     TBitmap copy = *bitmap;
-    ReduceToPalette(copy);
+    ReduceToPalette(copy, choice);
     return frame->AssignBitmap(copy, transparentIndex);
 }
 
 bool AddFrameFromBitmap(TGIFData& document, const TBitmap& bitmap, int transparentIndex) {
+    return AddFrameFromBitmap(document, bitmap, transparentIndex, PictureColorChoice());
+}
+
+bool AddFrameFromBitmap(TGIFData& document, const TBitmap& bitmap, int transparentIndex,
+                        const TColorChoice& choice) {
     TGIFImageData* frame = document.AddFrame(1, 1);
-    if (SetFrameFromBitmap(frame, &bitmap, transparentIndex)) return true;
+    if (SetFrameFromBitmap(frame, &bitmap, transparentIndex, choice)) return true;
     // A picture that could not become a frame leaves no stray 1 x 1 frame behind.
     for (int i = int(document.Frames.size()) - 1; i >= 0; --i)
         if (document.Frames[std::size_t(i)].get() == frame) {
