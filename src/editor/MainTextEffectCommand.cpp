@@ -5,7 +5,6 @@
 #include "editor/FrameListView.h"
 #include "editor/MainUnit.h"
 
-#include "editor/ComposeCanvas.h"
 #include "generators/GeneratedDocument.h"
 #include "generators/text/TextEffectUnit.h"
 #include "gifdata/GifData.h"
