@@ -51,7 +51,8 @@ long long TextEffectRasterBytes(const TTextEffectSettings& settings) {
 }
 
 std::string TextEffectTextRefusal(const TTextEffectSettings& settings) {
-    if (TextEffectRasterBytes(settings) > MaxTextRasterBytes)
+    const long long scale = SmoothScale(aqHigh);
+    if (TextEffectRasterBytes(settings) / (scale * scale) > MaxSmoothMaskPixels)
         return "The text is too large to draw. Use a shorter text or a smaller font size.";
     return {};
 }

@@ -28,16 +28,15 @@ std::uint16_t TextEffectFrameDelay(int milliseconds);
 // The result is that of appending (the frame stays even when it fails).
 bool CaptureTextEffectFrame(TSmoothLabel& label, TGIFData& document, std::uint16_t delay);
 
-// Bytes of the largest supersampled text raster any frame of the animation
+// Pixels of the largest supersampled text raster any frame of the animation
 // needs (the text measured at the larger font size, at every angle between
-// the start and end angle). The renderer holds one such raster at a time.
+// the start and end angle). The renderer draws it in bands; what it holds
+// whole is the mask at the frame's scale, capped at MaxSmoothMaskPixels.
 long long TextEffectRasterBytes(const TTextEffectSettings& settings);
 
 // Bounds of one animation: the frames together hold at most
-// MaxTextEffectPixels pixels, and the text of any frame, supersampled, takes
-// at most MaxTextRasterBytes bytes.
+// MaxTextEffectPixels pixels, and the text of any frame fits the renderer's mask.
 constexpr long long MaxTextEffectPixels = 256LL * 1024 * 1024;
-constexpr long long MaxTextRasterBytes = 64LL * 1024 * 1024;
 // Why the text cannot be drawn (too large for the renderer); empty when it can.
 std::string TextEffectTextRefusal(const TTextEffectSettings& settings);
 // Why the animation cannot be generated (the text, or too many pixels in all);

@@ -58,7 +58,7 @@ TEST_F(TextEffectCommand, HugeTextIsRefusedOrDrawnWithinTheBound) {
     const TShellRun turned = RunShell(Bound + Cli() + "'" + File("turned.gif") + "' --text " + text +
                                       " --start-size 1000 --frames 2");
     EXPECT_EQ(turned.Status, 1) << turned.Output;
-    EXPECT_NE(turned.Output.find("larger than the renderer draws"), std::string::npos) << turned.Output;
+    EXPECT_NE(turned.Output.find("The text is too large to draw."), std::string::npos) << turned.Output;
     // Level, it is drawn in bands: the frame shows its part, well inside 1 GiB.
     const std::string level = File("level.gif");
     const TShellRun drawn =
@@ -129,9 +129,8 @@ TEST_F(TextEffectCommand, AnimationsTooLargeToHoldAreRefusedBeforeAnyWork) {
     const std::string out = File("huge.gif");
     const TShellRun frames = RunShell(Cli() + "'" + out + "' --frames 999 --width 4000 --height 4000");
     EXPECT_EQ(frames.Status, 1);
-    EXPECT_NE(frames.Output.find("The animation is too large: 1996 frames of 4000 x 4000 pixels."),
-              std::string::npos)
-        << frames.Output;
+    EXPECT_NE(frames.Output.find("1996"), std::string::npos) << frames.Output;
+    EXPECT_NE(frames.Output.find("4000 x 4000 pixels"), std::string::npos) << frames.Output;
     const TShellRun text = RunShell(Cli() + "'" + out + "' --start-size 1000 --text " + std::string(60, 'W'));
     EXPECT_EQ(text.Status, 1);
     EXPECT_NE(text.Output.find("The text is too large to draw."), std::string::npos) << text.Output;
