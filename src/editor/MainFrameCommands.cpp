@@ -93,8 +93,6 @@ void TMainForm::CreateFrameActions() {
     Image2->addAction(CloneFrame1);
     Image2->addAction(Merge1);
 
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(DeleteImage1);
 }
 
 void TMainForm::ConnectFrameList() {
