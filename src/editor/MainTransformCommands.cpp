@@ -1,8 +1,10 @@
 // The window's geometry commands on the current frame: "Mirror" and "Rotate"
-// on the Frame menu, "Resize Image..." (also on the frame list's pop-up menu).
+// on the Frame menu, "Resize Image..." (also on the frame list's pop-up menu)
+// and "Crop...".
 // The pixel work is in ImageTransforms; the handlers apply
 // it to the canvas image, write it back into the frame and refresh the views.
 #include "editor/ComposeCanvas.h"
+#include "editor/CropImageUnit.h"
 #include "editor/FrameListView.h"
 #include "editor/ImageTransforms.h"
 #include "editor/MainUnit.h"
@@ -15,6 +17,7 @@
 #include <QMenu>
 
 #include <new>
+#include <utility>
 
 namespace {
 const char* const OutOfMemory = "Not enough memory for this command.";
@@ -53,6 +56,8 @@ void TMainForm::CreateTransformActions() {
 
     ResizeImage1 = action("ResizeImage1", "Resize Image...", &TMainForm::ResizeImage1Click);
     Image2->insertAction(before, ResizeImage1);
+    Crop1 = action("Crop1", "Crop...", &TMainForm::Crop1Click);
+    Image2->insertAction(before, Crop1);
     // The pop-up menu: "Global Properties...", "Frame Properties...", a separator,
     // "Resize Image..." and "Delete Frame".
     PopupMenu1->addSeparator();
@@ -153,4 +158,56 @@ void TMainForm::ResizeImage1Click() {
     ShowFrameInfo(frame);
     DrawPalette(frame);
     Modified = true;
+}
+
+// ---------------------------------------------------------------------------
+// Crop
+
+void TMainForm::Crop1Click() {
+    TGIFImageData* frame = CurrentFrame();
+    if (!frame) return;
+    CommitPendingEdit();
+    // The top-left quarter to start with.
+    int left = 0, top = 0, right = frame->Width / 2, bottom = frame->Height / 2;
+    if (!CropDialog(Canvas->CanvasImage, left, top, right, bottom, FDialogs, this)) return;
+    if (left > right) std::swap(left, right);
+    if (top > bottom) std::swap(top, bottom);
+    // The kept pixels stay where they were on the logical screen.
+    if (frame->Left + left > 0xFFFF || frame->Top + top > 0xFFFF) {
+        FDialogs.MessageDlg("The cropped frame would lie outside the largest logical screen.", "Error",
+                            mtError, mbOK);
+        return;
+    }
+    try {
+        TBitmap cropped = CroppedBitmap(Canvas->CanvasImage, left, top, right, bottom);
+        if (cropped.Empty()) throw std::bad_alloc();
+        const std::uint16_t oldWidth = frame->Width, oldHeight = frame->Height;
+        frame->Width = std::uint16_t(cropped.Width());
+        frame->Height = std::uint16_t(cropped.Height());
+        frame->AllocatePixels();
+        if (!frame->HasPixels()) {
+            frame->Width = oldWidth;
+            frame->Height = oldHeight;
+            frame->AllocatePixels();
+            if (frame->HasPixels()) frame->CopyIndicesFrom(Canvas->CanvasImage);
+            throw std::bad_alloc();
+        }
+        frame->Left = std::uint16_t(frame->Left + left);
+        frame->Top = std::uint16_t(frame->Top + top);
+        Canvas->CanvasImage = std::move(cropped);
+    } catch (const std::bad_alloc&) {
+        ShowFrame(frame);
+        FDialogs.MessageDlg(OutOfMemory, "Error", mtError, mbOK);
+        return;
+    }
+    CommitCanvas(0);
+    Modified = true;
+    if (FitLogicalScreen()) GIF->RefreshThumbnails();
+    ListView1->viewport()->update();
+    LastFrameIndex = CurrentRow();
+    UndoHistory->ClearUndo();
+    UndoHistory->PushUndo(frame, 0);
+    ShowFrame(frame);
+    ShowFrameInfo(frame);
+    UpdateCanvasActions();
 }

@@ -5,6 +5,7 @@
 
 #include "editor/ComposeCanvas.h"
 #include "editor/ComposeWidgets.h"
+#include "editor/CropImageUnit.h"
 #include "editor/FrameListView.h"
 #include "editor/ImageTransforms.h"
 #include "editor/ResizeImageUnit.h"
@@ -12,9 +13,12 @@
 #include "gifdata/DefaultPalette.h"
 #include "gifdata/GifData.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -514,4 +518,193 @@ TEST_F(TransformCommandsTest, StretchFromTheListPopupScalesThePicture) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x) EXPECT_EQ(At(x, y), Expected(x / 2, y / 2));
     EXPECT_EQ(Form->Document().ScreenWidth, 6);
+}
+
+// ---------------------------------------------------------------------------
+// Cropping
+
+TEST(CroppedBitmap, KeepsTheRectangleInclusiveInEitherOrder) {
+    const TBitmap source = Numbered(12, 14);
+    const TBitmap part = CroppedBitmap(source, 10, 12, 3, 4);
+    ASSERT_EQ(part.Width(), 8);
+    ASSERT_EQ(part.Height(), 9);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(part.Index(x, y), Expected(x + 3, y + 4));
+}
+
+TEST(CroppedBitmap, AreaBeyondThePictureIsBlank) {
+    const TBitmap part = CroppedBitmap(Numbered(4, 3), 2, 1, 4, 3);
+    ASSERT_EQ(part.Width(), 3);
+    ASSERT_EQ(part.Height(), 3);
+    EXPECT_EQ(part.Index(0, 0), Expected(2, 1));
+    EXPECT_EQ(part.Index(1, 1), Expected(3, 2));
+    EXPECT_EQ(part.Index(2, 0), 255);
+    EXPECT_EQ(part.Index(0, 2), 255);
+}
+
+namespace {
+TCropImageForm& AsCrop(QDialog& d) {
+    return static_cast<TCropImageForm&>(d);
+}
+} // namespace
+
+class CropFormTest : public ::testing::Test {
+  protected:
+    TBitmap Picture = Numbered(40, 30);
+    TCropImageForm Form{Picture};
+    // Columns 10..29 and rows 10..23; the middles are at (20, 17).
+    void SetUp() override { Form.SetRect(10, 10, 30, 24); }
+};
+
+TEST_F(CropFormTest, FieldsShowTheLastColumnAndRowInside) {
+    EXPECT_EQ(Form.windowTitle(), "Crop Image");
+    EXPECT_EQ(Form.X0Edit->value(), 10);
+    EXPECT_EQ(Form.Y0Edit->value(), 10);
+    EXPECT_EQ(Form.X1Edit->value(), 29);
+    EXPECT_EQ(Form.Y1Edit->value(), 23);
+    EXPECT_EQ(Form.X1Edit->maximum(), 40);
+    EXPECT_EQ(Form.Y1Edit->maximum(), 30);
+    EXPECT_EQ(Form.SizeLabel->text(), "40 x 30");
+    EXPECT_TRUE(Form.OKButton->isDefault());
+    Form.X1Edit->setValue(24);
+    EXPECT_EQ(Form.X1, 25);
+    Form.Y0Edit->setValue(2);
+    EXPECT_EQ(Form.Y0, 2);
+}
+
+TEST_F(CropFormTest, HitTestTriesCornersThenMiddlesThenInside) {
+    EXPECT_EQ(Form.HitTest(10, 10), chTopLeft);
+    EXPECT_EQ(Form.HitTest(7, 13), chTopLeft); // 3 pixels of tolerance, inclusive
+    EXPECT_EQ(Form.HitTest(33, 7), chTopRight);
+    EXPECT_EQ(Form.HitTest(30, 24), chBottomRight);
+    EXPECT_EQ(Form.HitTest(10, 24), chBottomLeft);
+    EXPECT_EQ(Form.HitTest(10, 17), chLeft);
+    EXPECT_EQ(Form.HitTest(30, 17), chRight);
+    EXPECT_EQ(Form.HitTest(20, 10), chTop);
+    EXPECT_EQ(Form.HitTest(20, 24), chBottom);
+    EXPECT_EQ(Form.HitTest(20, 17), chMove);
+    EXPECT_EQ(Form.HitTest(6, 10), chOutside);
+    EXPECT_EQ(Form.HitTest(35, 28), chOutside);
+    // In a low rectangle the left middle lies within reach of the corner: the corner wins.
+    Form.SetRect(10, 10, 30, 14);
+    EXPECT_EQ(Form.HitTest(10, 12), chTopLeft);
+    EXPECT_EQ(TCropImageForm::HitCursor(chMove), Qt::SizeAllCursor);
+    EXPECT_EQ(TCropImageForm::HitCursor(chTopLeft), Qt::SizeFDiagCursor);
+    EXPECT_EQ(TCropImageForm::HitCursor(chBottomLeft), Qt::SizeBDiagCursor);
+    EXPECT_EQ(TCropImageForm::HitCursor(chRight), Qt::SizeHorCursor);
+    EXPECT_EQ(TCropImageForm::HitCursor(chTop), Qt::SizeVerCursor);
+    EXPECT_EQ(TCropImageForm::HitCursor(chOutside), Qt::ArrowCursor);
+}
+
+TEST_F(CropFormTest, MovingKeepsTheSizeAndStopsAtThePictureEdges) {
+    Form.PictureMouseDown(Qt::LeftButton, 20, 17);
+    Form.PictureMouseMove(23, 18, true);
+    EXPECT_EQ(Form.X0, 13);
+    EXPECT_EQ(Form.Y0, 11);
+    EXPECT_EQ(Form.X1, 33);
+    EXPECT_EQ(Form.Y1, 25);
+    EXPECT_EQ(Form.X0Edit->value(), 13);
+    EXPECT_EQ(Form.X1Edit->value(), 32);
+    Form.PictureMouseMove(0, 0, true); // far to the top left
+    EXPECT_EQ(Form.X0, 0);
+    EXPECT_EQ(Form.Y0, 0);
+    EXPECT_EQ(Form.X1, 20);
+    EXPECT_EQ(Form.Y1, 14);
+    Form.PictureMouseMove(200, 200, true); // far to the bottom right
+    EXPECT_EQ(Form.X1, 40);
+    EXPECT_EQ(Form.Y1, 30);
+    EXPECT_EQ(Form.X0, 20);
+    EXPECT_EQ(Form.Y0, 16);
+    Form.PictureMouseUp();
+    Form.PictureMouseMove(0, 0, true);
+    EXPECT_EQ(Form.X0, 20);
+}
+
+TEST_F(CropFormTest, HandlesChangeTheirSidesAndKeepTwoPixels) {
+    Form.PictureMouseDown(Qt::LeftButton, 30, 24); // bottom right
+    Form.PictureMouseMove(35, 28, true);
+    EXPECT_EQ(Form.X1, 35);
+    EXPECT_EQ(Form.Y1, 28);
+    EXPECT_EQ(Form.X0, 10);
+    EXPECT_EQ(Form.Y0, 10);
+    Form.PictureMouseMove(0, 0, true);
+    EXPECT_EQ(Form.X1, 12);
+    EXPECT_EQ(Form.Y1, 12);
+    Form.PictureMouseMove(500, 500, true);
+    EXPECT_EQ(Form.X1, 40);
+    EXPECT_EQ(Form.Y1, 30);
+    Form.PictureMouseUp();
+    Form.SetRect(10, 10, 30, 24);
+    Form.PictureMouseDown(Qt::LeftButton, 20, 10); // top middle: only y0 moves
+    Form.PictureMouseMove(24, 2, true);
+    EXPECT_EQ(Form.X0, 10);
+    EXPECT_EQ(Form.X1, 30);
+    EXPECT_EQ(Form.Y0, 2);
+    Form.PictureMouseMove(24, -50, true);
+    EXPECT_EQ(Form.Y0, 0);
+    Form.PictureMouseUp();
+}
+
+TEST_F(CropFormTest, OnlyTheLeftButtonDragsAndOutsideDoesNothing) {
+    Form.PictureMouseDown(Qt::RightButton, 20, 17);
+    Form.PictureMouseMove(23, 18, true);
+    EXPECT_EQ(Form.X0, 10);
+    Form.PictureMouseDown(Qt::LeftButton, 38, 28);
+    Form.PictureMouseMove(30, 20, true);
+    EXPECT_EQ(Form.X0, 10);
+    EXPECT_EQ(Form.Y1, 24);
+}
+
+TEST_F(CropFormTest, DragsWithTheMouseOnThePicture) {
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    QTest::mousePress(Form.Image1, Qt::LeftButton, {}, QPoint(20, 17));
+    QMouseEvent move(QEvent::MouseMove, QPointF(22, 20), Form.Image1->mapToGlobal(QPointF(22, 20)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Form.Image1, &move);
+    QTest::mouseRelease(Form.Image1, Qt::LeftButton, {}, QPoint(22, 20));
+    EXPECT_EQ(Form.X0, 12);
+    EXPECT_EQ(Form.Y0, 13);
+    // The top edge is drawn by exclusive-or with grey 128 over the picture (index 146 is grey 146).
+    EXPECT_EQ(qRed(Form.Image1->Shown().pixel(16, 13)), 146 ^ 128);
+    EXPECT_EQ(Form.Image1->Shown().pixel(38, 2), Form.Original().pixel(38, 2));
+}
+
+TEST_F(TransformCommandsTest, CropKeepsTheRectangleWhereItWasOnTheScreen) {
+    Open(30, 30, 20, 20);
+    PaintTwice();
+    Dialogs.OnForm("CropImageForm", [](QDialog& d) {
+        TCropImageForm& f = AsCrop(d);
+        // The top-left quarter to start with.
+        EXPECT_EQ(f.X0Edit->value(), 0);
+        EXPECT_EQ(f.X1Edit->value(), 14);
+        EXPECT_EQ(f.Y1Edit->value(), 14);
+        f.X0Edit->setValue(3);
+        f.Y0Edit->setValue(4);
+        f.X1Edit->setValue(10);
+        f.Y1Edit->setValue(12);
+        f.OKButton->click();
+    });
+    ClickMenuItem(Form->Image2, Form->Crop1);
+    ASSERT_EQ(Frame().Width, 8);
+    ASSERT_EQ(Frame().Height, 9);
+    EXPECT_EQ(Frame().Left, 23);
+    EXPECT_EQ(Frame().Top, 24);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 8; ++x) ASSERT_EQ(At(x, y), Expected(x + 3, y + 4));
+    EXPECT_EQ(Form->Document().ScreenWidth, 31);
+    EXPECT_EQ(Form->Document().ScreenHeight, 33);
+    EXPECT_TRUE(Form->Modified);
+    ExpectHistoryRestarted();
+    EXPECT_EQ(Form->Canvas->CanvasImage.Width(), 8);
+}
+
+TEST_F(TransformCommandsTest, CancelledCropChangesNothing) {
+    Open(10, 10);
+    Dialogs.OnForm("CropImageForm", [](QDialog& d) { AsCrop(d).CancelButton->click(); });
+    Form->UpdateActions();
+    EXPECT_TRUE(Form->Crop1->isEnabled());
+    Form->Crop1Click();
+    EXPECT_EQ(Frame().Width, 10);
+    EXPECT_FALSE(Form->Modified);
 }
