@@ -94,8 +94,6 @@ void TMainForm::CreateFrameActions() {
     Image2->addAction(Merge1);
     CreateColorsMenu();
 
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(DeleteImage1);
 }
 
 void TMainForm::ConnectFrameList() {

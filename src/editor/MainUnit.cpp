@@ -251,6 +251,8 @@ void TMainForm::CreateActions() {
     PopupMenu1->addAction(Global1);
     PopupMenu1->addAction(Properties1);
     CreateFrameActions();
+    CreateTransformActions();
+    PopupMenu1->addAction(DeleteImage1);
     CreatePaletteActions();
 }
 

@@ -94,6 +94,14 @@ class TMainForm : public QMainWindow {
     void MoveDown1Click();
     void CloneFrame1Click();
     void Merge1Click();
+    // Frame menu: mirror, rotate, resize and crop (MainTransformCommands.cpp)
+    void X1Click();
+    void Vertically1Click();
+    void N901Click();
+    void N180degrees1Click();
+    void N270degrees1Click();
+    void ResizeImage1Click();
+    void Crop1Click();
     // A row dragged within the list was dropped on row target (-1: on no row).
     void ListView1DragDrop(int target);
     // Picture files dropped on the window: imported like "Add Frame From File...".
@@ -303,6 +311,15 @@ class TMainForm : public QMainWindow {
     QAction* MoveDown1;
     QAction* CloneFrame1;
     QAction* Merge1;
+    QMenu* Rotate1 = nullptr;
+    QMenu* Mirror1 = nullptr;
+    QAction* N901 = nullptr;
+    QAction* N180degrees1 = nullptr;
+    QAction* N270degrees1 = nullptr;
+    QAction* X1 = nullptr;
+    QAction* Vertically1 = nullptr;
+    QAction* ResizeImage1 = nullptr;
+    QAction* Crop1 = nullptr;
     QAction* EditCurrentColor1;
     QAction* EditCurrentBackColor1;
     QAction* UseStandardColorsForNouseColors1;
@@ -354,6 +371,9 @@ class TMainForm : public QMainWindow {
     void LoadColorChoice();
     void UpdateColorsMenu();
     void ChooseColors(TColorReduction reduction, TDithering dithering);
+    void CreateTransformActions();
+    // Mirrors or rotates the current frame's picture by a TTransformKind.
+    void TransformCurrentFrame(int kind);
     void ConnectFrameList();
     // The codec's error report as this window's message box.
     void InstallIOErrorHandler();

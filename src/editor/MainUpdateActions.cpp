@@ -6,6 +6,7 @@
 #include "gifdata/GifData.h"
 
 #include <QAction>
+#include <QMenu>
 
 void TMainForm::WireUpdateActions() {
     // Connected after each action's handler, so the enabling follows what the command did.
@@ -20,6 +21,9 @@ void TMainForm::UpdateActions() {
     // Frame menu, the list's pop-up menu and the tool bar.
     const int row = CurrentRow();
     for (QAction* action : {DeleteImage1, Properties1, CloneFrame1, Merge1}) action->setEnabled(hasFrame);
+    for (QAction* action : {Rotate1->menuAction(), N901, N180degrees1, N270degrees1, Mirror1->menuAction(),
+                            X1, Vertically1, ResizeImage1})
+        action->setEnabled(hasFrame);
     MoveUp1->setEnabled(hasFrame && row > 0);
     MoveDown1->setEnabled(hasFrame && row < ListView1->count() - 1);
 

@@ -228,11 +228,12 @@ TEST_F(FrameListWindow, CommandsCarryTheirCaptionsAndNeedAFrame) {
     EXPECT_EQ(Form->Merge1->text(), "Merge");
     EXPECT_EQ(Form->AddImage1->shortcut(), QKeySequence("Ctrl+F"));
     const QList<QAction*> popup = Form->PopupMenu1->actions();
-    ASSERT_EQ(popup.size(), 4);
+    ASSERT_EQ(popup.size(), 5);
     EXPECT_EQ(popup[0], Form->Global1);
     EXPECT_EQ(popup[1], Form->Properties1);
     EXPECT_TRUE(popup[2]->isSeparator());
-    EXPECT_EQ(popup[3], Form->DeleteImage1);
+    EXPECT_EQ(popup[3], Form->ResizeImage1);
+    EXPECT_EQ(popup[4], Form->DeleteImage1);
     for (QAction* a : {Form->DeleteImage1, Form->Properties1, Form->MoveUp1, Form->MoveDown1,
                        Form->CloneFrame1, Form->Merge1})
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
