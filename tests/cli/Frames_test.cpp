@@ -1,6 +1,8 @@
 // frameloom-cli frames, run as a user runs it: numbered pictures of every
 // frame, and --composed steps that agree with ImageMagick's coalesced frames
 // of files made by ImageMagick and gifsicle.
+#include "support/CliTestFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,41 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class CliFrames : public ::testing::Test {
+class CliFrames : public TCliTestFolder {
   protected:
-    void SetUp() override {
-        Dir = fs::temp_directory_path() / ("frameloom-frames-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(Dir);
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
-    std::string Path(const std::string& name) const { return (Dir / name).string(); }
-
-    // A shell command line run in the test's folder, stdout and stderr apart.
-    TRun Shell(const std::string& command) {
-        TRun run;
-        const int raw =
-            std::system(("(cd '" + Dir.string() + "' && " + command + ") >'" + (Dir / "stdout.txt").string() +
-                         "' 2>'" + (Dir / "stderr.txt").string() + "'")
-                            .c_str());
-        run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.Out = ReadAll(Dir / "stdout.txt");
-        run.Err = ReadAll(Dir / "stderr.txt");
-        return run;
-    }
     TRun Cli(const std::string& args) { return Shell(std::string(FRAMELOOM_CLI) + " frames " + args); }
     void Make(const std::string& command) {
         const TRun made = Shell(command);
@@ -106,8 +75,6 @@ class CliFrames : public ::testing::Test {
         }
         EXPECT_FALSE(fs::exists(Path(base + "_" + std::to_string(count + 1) + extension)));
     }
-
-    fs::path Dir;
 };
 
 TEST_F(CliFrames, HelpUsageErrorsAndFailuresHaveTheirExitStatuses) {

@@ -1,5 +1,7 @@
 // frameloom-cli info and resave, run as a user runs them: exit statuses,
 // what lands on stdout and stderr, and files that other tools read back.
+#include "support/CliTestFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -14,36 +16,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class CliInfoResave : public ::testing::Test {
+class CliInfoResave : public TCliTestFolder {
   protected:
-    void SetUp() override {
-        Dir = fs::temp_directory_path() / ("frameloom-cli-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
-    // Runs a shell command line, capturing stdout and stderr separately.
-    TRun Shell(const std::string& command) {
-        TRun run;
-        const fs::path out = Dir / "stdout.txt", err = Dir / "stderr.txt";
-        int raw = std::system((command + " >" + out.string() + " 2>" + err.string()).c_str());
-        run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.Out = ReadAll(out);
-        run.Err = ReadAll(err);
-        return run;
-    }
     TRun Cli(const std::string& args) { return Shell(std::string(FRAMELOOM_CLI) + " " + args); }
 
     // Two frames made by ImageMagick: red then blue, 20 x 10, delay 7, three repeats.
@@ -53,8 +27,6 @@ class CliInfoResave : public ::testing::Test {
         EXPECT_EQ(made.Status, 0) << made.Err;
         return gif;
     }
-
-    fs::path Dir;
 };
 
 TEST_F(CliInfoResave, InfoReportsTheStructureOfAnotherToolsFile) {

@@ -1,6 +1,8 @@
 // frameloom-cli optimize and resave --optimize, run as a user runs them: exit
 // statuses for usage errors and failures, and files that gifdiff and
 // ImageMagick find identical to the input, frame by frame.
+#include "support/CliTestFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,35 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-    std::string Err;
-};
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class CliOptimize : public ::testing::Test {
+class CliOptimize : public TCliTestFolder {
   protected:
-    void SetUp() override {
-        Dir = fs::temp_directory_path() / ("frameloom-cli-optimize-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(Dir);
-    }
-    void TearDown() override { fs::remove_all(Dir); }
-
-    TRun Shell(const std::string& command) {
-        TRun run;
-        const fs::path out = Dir / "stdout.txt", err = Dir / "stderr.txt";
-        int raw = std::system((command + " >" + out.string() + " 2>" + err.string()).c_str());
-        run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.Out = ReadAll(out);
-        run.Err = ReadAll(err);
-        return run;
-    }
     TRun Cli(const std::string& args) { return Shell(std::string(FRAMELOOM_CLI) + " " + args); }
 
     // An unoptimised animation: every frame the whole screen, a square moving
@@ -66,8 +41,6 @@ class CliOptimize : public ::testing::Test {
         const TRun cb = Shell("convert " + b.string() + " -coalesce -depth 8 rgba:- | md5sum");
         EXPECT_EQ(ca.Out, cb.Out);
     }
-
-    fs::path Dir;
 };
 
 TEST_F(CliOptimize, EveryLevelWritesASmallerFileWithTheSameFrames) {
