@@ -5,7 +5,8 @@
 # libwmf draws metafile text with fonts-urw-base35, the "Impact" stand-in is
 # DejaVu Sans Condensed (fonts-dejavu-extra), the tests make a second user with
 # useradd (passwd), the window-title test lists windows with xwininfo
-# (x11-utils), and scripts/check_packages.sh runs them under strace; it
+# (x11-utils) while the program draws its pointers from adwaita-icon-theme
+# through libxcursor1, and scripts/check_packages.sh runs them under strace; it
 # proves the list complete.
 set -euo pipefail
 
@@ -19,7 +20,7 @@ PACKAGES=(
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
     fonts-urw-base35
     gifsicle imagemagick giflib-tools
-    strace passwd locales x11-utils
+    strace passwd locales x11-utils adwaita-icon-theme libxcursor1
 )
 
 # --list: print the list, one package a line (scripts/check_packages.sh reads it).
