@@ -105,7 +105,8 @@ TEST_F(PngFile, ATransparentIndexIsTheOnlyClearEntryOfTheTrnsChunk) {
     TBytes png;
     std::string error;
     ASSERT_TRUE(EncodePng(IndexedPicture(), png, error, 4)) << error;
-    const TBytes* opacity = Find(Chunks(png), "tRNS");
+    const auto chunks = Chunks(png); // Find points into it
+    const TBytes* opacity = Find(chunks, "tRNS");
     ASSERT_NE(opacity, nullptr);
     EXPECT_EQ(*opacity, TBytes({255, 255, 255, 255, 0}));
     // An index outside the palette means no transparency.
