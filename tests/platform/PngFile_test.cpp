@@ -145,8 +145,12 @@ TEST_F(PngFile, TrueColourBitmapsRoundTripThroughOurDecoderAndImageMagick) {
     std::string error;
     ASSERT_TRUE(SavePngFile(rgb, Path("rgb.png"), error)) << error;
     ASSERT_TRUE(SavePngFile(rgba, Path("rgba.png"), error)) << error;
-    EXPECT_EQ(Find(Chunks(ReadFileBytesForTest(Path("rgb.png"))), "IHDR")->at(9), 2);
-    EXPECT_EQ(Find(Chunks(ReadFileBytesForTest(Path("rgba.png"))), "IHDR")->at(9), 6);
+    const auto rgb = Chunks(ReadFileBytesForTest(Path("rgb.png")));
+    const auto rgba = Chunks(ReadFileBytesForTest(Path("rgba.png")));
+    ASSERT_NE(Find(rgb, "IHDR"), nullptr);
+    ASSERT_NE(Find(rgba, "IHDR"), nullptr);
+    EXPECT_EQ(Find(rgb, "IHDR")->at(9), 2);
+    EXPECT_EQ(Find(rgba, "IHDR")->at(9), 6);
 
     TBitmap back;
     ASSERT_TRUE(LoadPNGFile(Path("rgb.png"), back, error)) << error;
