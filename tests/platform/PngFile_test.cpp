@@ -145,12 +145,12 @@ TEST_F(PngFile, TrueColourBitmapsRoundTripThroughOurDecoderAndImageMagick) {
     std::string error;
     ASSERT_TRUE(SavePngFile(rgb, Path("rgb.png"), error)) << error;
     ASSERT_TRUE(SavePngFile(rgba, Path("rgba.png"), error)) << error;
-    const auto rgb = Chunks(ReadFileBytesForTest(Path("rgb.png")));
-    const auto rgba = Chunks(ReadFileBytesForTest(Path("rgba.png")));
-    ASSERT_NE(Find(rgb, "IHDR"), nullptr);
-    ASSERT_NE(Find(rgba, "IHDR"), nullptr);
-    EXPECT_EQ(Find(rgb, "IHDR")->at(9), 2);
-    EXPECT_EQ(Find(rgba, "IHDR")->at(9), 6);
+    const auto rgbChunks = Chunks(ReadFileBytesForTest(Path("rgb.png")));
+    const auto rgbaChunks = Chunks(ReadFileBytesForTest(Path("rgba.png")));
+    ASSERT_NE(Find(rgbChunks, "IHDR"), nullptr);
+    ASSERT_NE(Find(rgbaChunks, "IHDR"), nullptr);
+    EXPECT_EQ(Find(rgbChunks, "IHDR")->at(9), 2);
+    EXPECT_EQ(Find(rgbaChunks, "IHDR")->at(9), 6);
 
     TBitmap back;
     ASSERT_TRUE(LoadPNGFile(Path("rgb.png"), back, error)) << error;
