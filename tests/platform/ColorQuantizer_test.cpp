@@ -51,19 +51,6 @@ TBitmap Photo(int width, int height) {
     return b;
 }
 
-double Psnr(const TBitmap& a, const TBitmap& b) {
-    double squared = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) {
-            const TColor p = a.Pixel(x, y), q = b.Pixel(x, y);
-            const int dr = GetRValue(p) - GetRValue(q), dg = GetGValue(p) - GetGValue(q),
-                      db = GetBValue(p) - GetBValue(q);
-            squared += dr * dr + dg * dg + db * db;
-        }
-    const double mse = squared / (3.0 * a.Width() * a.Height());
-    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
-}
-
 void ExpectSameColors(const TBitmap& source, const TBitmap& reduced) {
     ASSERT_EQ(reduced.PixelFormat(), pf8bit);
     ASSERT_EQ(reduced.Width(), source.Width());
