@@ -256,6 +256,24 @@ QIcon CanvasCommandIcon(TCanvasCommandIcon kind) {
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing, true);
     switch (kind) {
+    case ciCopy:
+    case ciPaste: {
+        // Two sheets (copy), or a sheet on a clipboard board (paste).
+        p.setPen(QPen(QColor(60, 60, 70), 1.5));
+        if (kind == ciCopy) {
+            p.setBrush(QColor(235, 240, 250));
+            p.drawRect(QRectF(4.5, 4.5, 13, 16));
+            p.drawRect(QRectF(10.5, 8.5, 13, 16));
+        } else {
+            p.setBrush(QColor(190, 140, 80));
+            p.drawRoundedRect(QRectF(4.5, 4.5, 17, 21), 2, 2);
+            p.setBrush(QColor(200, 200, 205));
+            p.drawRect(QRectF(9.5, 2.5, 7, 4));
+            p.setBrush(QColor(250, 250, 252));
+            p.drawRect(QRectF(11.5, 10.5, 13, 15));
+        }
+        break;
+    }
     case ciUndo:
     case ciRedo: {
         // A bent arrow turning back (undo) or forward (redo).

@@ -13,7 +13,7 @@ QIcon LineWidthIcon(int width);
 QIcon FillIcon(bool on);
 
 // The main tool bar's pictures of the canvas commands (28 x 28).
-enum TCanvasCommandIcon { ciUndo, ciRedo, ciZoomIn, ciZoomOut, ciActualSize };
+enum TCanvasCommandIcon { ciNone, ciUndo, ciRedo, ciZoomIn, ciZoomOut, ciActualSize, ciCopy, ciPaste };
 QIcon CanvasCommandIcon(TCanvasCommandIcon kind);
 
 // Registers the 15 tool pointers under "CURSOR1" to "CURSOR15" (once per program).

@@ -133,6 +133,11 @@ void TComposeCanvas::CommitCanvas(int code) {
 }
 
 void TComposeCanvas::CommitPendingEdit() {
+    if (Selection.Shown && Selection.Lifted) {
+        PasteDown();
+        CommitCanvas(CurrentTool);
+        DropSelection();
+    }
     if (CurrentTool != tlText || !TextActive) return;
     RestoreBackup();
     if (!TypedText.empty()) {
@@ -146,6 +151,7 @@ void TComposeCanvas::CommitPendingEdit() {
 }
 
 void TComposeCanvas::CancelPendingEdit() {
+    DropSelection();
     const bool wasActive = TextActive;
     if (TextActive) RestoreBackup();
     TextActive = false;
@@ -223,6 +229,7 @@ void TComposeCanvas::SelectTool(int tool) {
     Points.clear();
     PenIndex = ForeIndex;
     if (FillOn) FillIndex = BackIndex;
+    DropSelection();
     RestoreBackup();
     Changed({});
     FHost.ToolStateChanged();
@@ -347,6 +354,76 @@ void TComposeCanvas::Ink(const TShapeMask& mask) {
         }
     }
     if (!painted.IsEmpty()) Grow(painted);
+}
+
+// ---------------------------------------------------------------------------
+// The floating selection
+
+bool TComposeCanvas::LiftSelection() {
+    const bool lifted = Selection.Lift(CanvasImage);
+    if (lifted) FHost.SelectionChanged();
+    return lifted;
+}
+
+void TComposeCanvas::PasteDown() {
+    const TRect changed = Selection.PasteDown(CanvasImage);
+    if (!changed.IsEmpty()) Grow(changed);
+}
+
+void TComposeCanvas::EraseSelectionSource(int mouseState) {
+    const TRect changed = Selection.EraseSource(CanvasImage, mouseState == pbRight ? ForeIndex : BackIndex);
+    if (!changed.IsEmpty()) Grow(changed);
+}
+
+void TComposeCanvas::SelectAll() {
+    if (!Frame() || CanvasImage.Empty()) return;
+    CommitPendingEdit();
+    SelectTool(tlMarqee);
+    DropSelection();
+    Selection.Lifted = false;
+    Selection.KeyColor = TFloatingSelection::FindKeyColor(CanvasImage.Palette());
+    Selection.Mask.Reset(CanvasImage.Width(), CanvasImage.Height());
+    Selection.SelRect = {0, 0, CanvasImage.Width() - 1, CanvasImage.Height() - 1};
+    Selection.Mask.MarkBox(0, 0, Selection.SelRect.Right, Selection.SelRect.Bottom);
+    RestoreBackup();
+    Changed({});
+    LiftSelection();
+}
+
+bool TComposeCanvas::PasteSelection(const TBitmap& picture) {
+    if (!Frame() || CanvasImage.Empty() || picture.Empty()) return false;
+    CommitPendingEdit();
+    SelectTool(tlMarqee);
+    if (!Selection.Paste(picture, CanvasImage.Palette())) return false;
+    FHost.SelectionChanged();
+    return true;
+}
+
+bool TComposeCanvas::TransformSelection(int kind) {
+    if (!Selection.Shown || Selection.Picture.Empty()) return false;
+    if (!Selection.Lifted) {
+        // The pixels leave their place as they were lifted, whatever shape they turn into.
+        EraseSelectionSource(pbLeft);
+        CommitCanvas(CurrentTool);
+        Selection.Lifted = true;
+    }
+    const bool done = Selection.Transform(kind);
+    Changed({});
+    FHost.SelectionChanged();
+    return done;
+}
+
+void TComposeCanvas::DropSelection() {
+    const bool wasShown = Selection.Shown;
+    Selection.Hide();
+    if (wasShown) FHost.SelectionChanged();
+}
+
+void TComposeCanvas::MoveSelection(int dx, int dy) {
+    if (!Selection.Shown || (dx == 0 && dy == 0)) return;
+    Selection.Left += dx;
+    Selection.Top += dy;
+    FHost.SelectionChanged();
 }
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 // outline, the fill index for the inside). Whatever changed is reported to the
 // host as one rectangle, so the window repaints only that.
 
+#include "editor/FloatingSelection.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 
@@ -62,6 +63,8 @@ class TComposeHost {
     // The canvas was copied into the frame: the document is modified, its row
     // and the palette strip need drawing again.
     virtual void CanvasCommitted(TGIFImageData& frame) = 0;
+    // The floating selection was shown, hidden, moved or given a new picture.
+    virtual void SelectionChanged() = 0;
     // The marker over a palette cell (-1 hides it).
     virtual void MarkPaletteCell(int index) = 0;
     // "Get color" picked a palette index with the left (fore) or right (back) button.
@@ -115,9 +118,9 @@ class TComposeCanvas {
     void RestoreBackup();
     // Copies the canvas into the current frame and records the change (undo code).
     void CommitCanvas(int code);
-    // Commits typed text (the text half of the window's pending edit).
+    // Paints a lifted floating selection into the frame and commits typed text.
     void CommitPendingEdit();
-    // Ends text entry and drops its text without committing it.
+    // Ends text entry and drops its text, and drops a floating selection, without committing.
     void CancelPendingEdit();
 
     TBitmap CanvasImage;
@@ -177,6 +180,29 @@ class TComposeCanvas {
     bool CaretOn = false;
     // The caret's position in frame pixels (end of the typed text).
     TPoint CaretPoint() const;
+
+    // --- the floating selection ("Marqee", "Lasso", "Select All", paste) ---
+    TFloatingSelection Selection;
+    // Lifts the marked pixels inside the selection rectangle into the floating
+    // selection; the canvas is not changed.
+    bool LiftSelection();
+    // Paints the floating selection into the canvas image (not yet committed).
+    void PasteDown();
+    // Paints the canvas under the selection with the back colour (MouseState 1)
+    // or the fore colour (2).
+    void EraseSelectionSource(int mouseState);
+    // Commits what is pending and floats the whole canvas image.
+    void SelectAll();
+    // Commits what is pending, selects "Marqee" and floats a true-colour
+    // picture at frame pixel (0, 0), lifted; false for an unusable picture.
+    bool PasteSelection(const TBitmap& picture);
+    // Mirrors or rotates the floating selection (a TTransformKind). Its source
+    // is erased and committed first when it was not yet lifted.
+    bool TransformSelection(int kind);
+    // Hides the floating selection without painting it.
+    void DropSelection();
+    // Moves the floating selection by frame pixels.
+    void MoveSelection(int dx, int dy);
 
     // --- "Move Image" ---
     // The frame offset at which the image is shown while it is dragged.

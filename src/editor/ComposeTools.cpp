@@ -368,10 +368,117 @@ class TMoveImageTool : public TComposeTool {
     }
 };
 
+// ---------------------------------------------------------------------------
+// Selection tools. "Marqee" marks a box, "Lasso" a traced outline; the release
+// lifts the marked pixels into the floating selection. A press on a shown
+// selection drags it: the first movement erases its source (with Ctrl held it
+// stays, so the drag copies). A press elsewhere paints a lifted selection in.
+
+class TSelectionTool : public TComposeTool {
+  public:
+    using TComposeTool::TComposeTool;
+
+    bool TakesRightButton() const override { return false; }
+
+    void Press(TComposeCanvas& canvas, TPointerButton) override {
+        TFloatingSelection& selection = canvas.Selection;
+        const TPoint p = canvas.CurrentPoint;
+        if (selection.Contains(p.X, p.Y)) {
+            selection.Dragging = true;
+            return;
+        }
+        if (selection.Shown && selection.Lifted) {
+            canvas.PasteDown();
+            canvas.CommitCanvas(canvas.CurrentTool);
+        }
+        selection.Lifted = false;
+        canvas.DropSelection();
+        selection.Mask.Reset(canvas.CanvasImage.Width(), canvas.CanvasImage.Height());
+        selection.SelRect = {};
+        FStart = p;
+        if (Number == tlLasso) {
+            selection.SelRect = {p.X, p.Y, p.X, p.Y};
+            selection.LassoLast = p;
+            selection.KeyColor = TFloatingSelection::FindKeyColor(canvas.CanvasImage.Palette());
+        }
+    }
+
+    void Drag(TComposeCanvas& canvas, TPoint p) override {
+        TFloatingSelection& selection = canvas.Selection;
+        if (selection.Dragging) {
+            if (!selection.Lifted) {
+                if (!canvas.CtrlHeld) {
+                    canvas.EraseSelectionSource(canvas.MouseState);
+                    canvas.CommitCanvas(canvas.CurrentTool);
+                }
+                selection.Lifted = true;
+            }
+            canvas.MoveSelection(p.X - canvas.CurrentPoint.X, p.Y - canvas.CurrentPoint.Y);
+            canvas.CurrentPoint = p;
+            return;
+        }
+        if (Number == tlMarqee) {
+            canvas.RestoreBackup();
+            const int right = canvas.CanvasImage.Width() - 1, bottom = canvas.CanvasImage.Height() - 1;
+            selection.SelRect = {std::clamp(std::min(FStart.X, p.X), 0, right),
+                                 std::clamp(std::min(FStart.Y, p.Y), 0, bottom),
+                                 std::clamp(std::max(FStart.X, p.X), 0, right),
+                                 std::clamp(std::max(FStart.Y, p.Y), 0, bottom)};
+            DrawDottedBox(canvas, selection.SelRect);
+            return;
+        }
+        // The lasso: each movement inverts the triangle from the press point, on
+        // the mask and, as feedback, on the canvas image.
+        selection.Mask.InvertTriangle(FStart, selection.LassoLast, p, [&](int x, int y) {
+            canvas.PaintPixel(x, y, canvas.CanvasImage.ScanLine(y)[x] ^ 0xFF);
+        });
+        selection.SelRect.Left = std::min(selection.SelRect.Left, p.X);
+        selection.SelRect.Top = std::min(selection.SelRect.Top, p.Y);
+        selection.SelRect.Right = std::max(selection.SelRect.Right, p.X);
+        selection.SelRect.Bottom = std::max(selection.SelRect.Bottom, p.Y);
+        selection.LassoLast = p;
+    }
+
+    void Release(TComposeCanvas& canvas, TPointerButton, TPoint p) override {
+        TFloatingSelection& selection = canvas.Selection;
+        if (selection.Dragging) {
+            selection.Dragging = false;
+            return;
+        }
+        if (Number == tlMarqee) {
+            selection.KeyColor = TFloatingSelection::FindKeyColor(canvas.CanvasImage.Palette());
+            selection.Mask.Reset(canvas.CanvasImage.Width(), canvas.CanvasImage.Height());
+            selection.Mask.MarkBox(FStart.X, FStart.Y, p.X, p.Y);
+        }
+        canvas.RestoreBackup();
+        canvas.LiftSelection();
+    }
+
+  private:
+    // The marquee's outline while it is drawn: black dots on every other pixel.
+    static void DrawDottedBox(TComposeCanvas& canvas, const TFloatingSelection::TInclusiveRect& box) {
+        const int left = box.Left, top = box.Top, right = box.Right, bottom = box.Bottom;
+        const int black = canvas.CanvasImage.NearestIndex(RGB(0, 0, 0));
+        int step = 0;
+        auto dot = [&](int x, int y) {
+            if (step++ % 2 == 0) canvas.PaintPixel(x, y, black);
+        };
+        for (int x = left; x <= right; ++x) dot(x, top);
+        for (int y = top + 1; y <= bottom; ++y) dot(right, y);
+        for (int x = right - 1; x >= left && bottom > top; --x) dot(x, bottom);
+        for (int y = bottom - 1; y > top && right > left; --y) dot(left, y);
+    }
+
+    TPoint FStart; // the press point
+};
+
 } // namespace
 
 std::unique_ptr<TComposeTool> MakeComposeTool(int number) {
     switch (number) {
+    case tlMarqee:
+    case tlLasso:
+        return std::make_unique<TSelectionTool>(number);
     case tlGetColor:
         return std::make_unique<TGetColorTool>(number);
     case tlPen:
@@ -395,6 +502,6 @@ std::unique_ptr<TComposeTool> MakeComposeTool(int number) {
     case tlMoveImage:
         return std::make_unique<TMoveImageTool>(number);
     default:
-        return nullptr; // the selection tools come with the floating selection
+        return nullptr;
     }
 }

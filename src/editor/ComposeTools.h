@@ -34,7 +34,7 @@ class TComposeTool {
     virtual void Release(TComposeCanvas&, TPointerButton, TPoint) {}
 };
 
-// Makes the tool of a number; none for the numbers without a tool yet.
+// Makes the tool of a number; none outside the tool numbers.
 std::unique_ptr<TComposeTool> MakeComposeTool(int number);
 
 // --- connectors: shapes drawn into a mask with the pen (outline) and the fill ---

@@ -91,6 +91,8 @@ class TMainCanvasHost : public TComposeHost {
         Form.DrawPalette(&frame);
     }
 
+    void SelectionChanged() override { Form.ShowSelectionLayer(); }
+
     void MarkPaletteCell(int index) override { Form.MarkPaletteCell(index); }
 
     void ColorPicked(TPointerButton button, int index) override {
@@ -203,7 +205,6 @@ QWidget* TMainForm::CreateToolPanel() {
     ToolGroup->setExclusive(true);
     int cell = 0;
     for (int tool = FirstTool; tool <= LastTool; ++tool) {
-        // The selection tools get their buttons together with the floating selection.
         if (!Canvas->HasTool(tool)) continue;
         auto* a = new QAction(DrawingToolIcon(tool), QString::fromLatin1(ToolHints[tool]), this);
         a->setObjectName(QString::fromLatin1(ToolButtonNames[tool]));
@@ -307,6 +308,9 @@ void TMainForm::UpdateToolButtons() {
 
 void TMainForm::UpdateCanvasActions() {
     const TGIFImageData* frame = CurrentFrame();
+    Copy1->setEnabled(frame && Canvas->Selection.Shown);
+    Paste1->setEnabled(frame && FClipboardHasPicture);
+    SelectAll1->setEnabled(frame != nullptr);
     const int z = Canvas->Zoom;
     ZoomIn1->setEnabled(frame && z < 8);
     ZoomOut1->setEnabled(frame && z > 1);
@@ -315,6 +319,44 @@ void TMainForm::UpdateCanvasActions() {
     Undo1->setEnabled(frame && (UndoHistory->CanUndo() != 0 || typing));
     Redo1->setEnabled(frame && UndoHistory->CanRedo() != 0);
     UpdateToolButtons();
+}
+
+namespace {
+// The floating selection's picture as the layer shows it: the pixels outside
+// the selection transparent, the frame and the selection as they are.
+QImage SelectionImage(const TFloatingSelection& selection) {
+    const TBitmap& picture = selection.Picture;
+    QImage image(picture.Width(), picture.Height(), QImage::Format_ARGB32);
+    if (image.isNull()) return image;
+    for (int y = 0; y < picture.Height(); ++y) {
+        const std::uint8_t* from = picture.ScanLine(y);
+        auto* to = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < picture.Width(); ++x) {
+            const std::uint8_t* p = from + x * 4;
+            to[x] = qRgba(p[2], p[1], p[0], p[3] == fpKey ? 0 : 255);
+        }
+    }
+    return image;
+}
+} // namespace
+
+void TMainForm::ShowSelectionLayer() {
+    const TFloatingSelection& selection = Canvas->Selection;
+    if (!selection.Shown || selection.Picture.Empty() || !CurrentFrame() || Image->isHidden()) {
+        ImageCopy->hide();
+        return;
+    }
+    if (FShownSelectionVersion != selection.PictureVersion || ImageCopy->Picture().isNull()) {
+        ImageCopy->SetPicture(SelectionImage(selection));
+        FShownSelectionVersion = selection.PictureVersion;
+    }
+    // The layer sits on the frame pixels it covers, whatever the zoom.
+    const int z = Canvas->Zoom;
+    ImageCopy->setGeometry(Image->x() + selection.Left * z, Image->y() + selection.Top * z,
+                           selection.Width() * z, selection.Height() * z);
+    ImageCopy->show();
+    ImageCopy->raise();
+    ImageCover->raise();
 }
 
 // ---------------------------------------------------------------------------
@@ -386,6 +428,13 @@ void TMainForm::ImageCoverMouseDown(Qt::MouseButton button, QPoint at, Qt::Keybo
 void TMainForm::ImageCoverMouseMove(QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     const TPoint p = FramePoint(at, Canvas->Zoom);
     FPanels[4]->setText(QStringLiteral("%1, %2").arg(p.X).arg(p.Y));
+    const int tool = Canvas->CurrentTool;
+    if ((tool == tlMarqee || tool == tlLasso) && Canvas->MouseState == 0) {
+        // Over a floating selection the pointer shows that it can be dragged.
+        const bool over = Canvas->Selection.Contains(p.X, p.Y);
+        if (over != (ImageCover->cursor().shape() == Qt::SizeAllCursor))
+            ImageCover->setCursor(over ? QCursor(Qt::SizeAllCursor) : ToolCursor(tool));
+    }
     Guarded(*Canvas, [&] {
         Canvas->Move(p, buttons & (Qt::LeftButton | Qt::RightButton), modifiers & Qt::ControlModifier);
     });
@@ -518,6 +567,8 @@ void TMainForm::Undo1Click() {
     const bool typing = Canvas->CurrentTool == tlText && Canvas->TextActive && !Canvas->TypedText.empty();
     // Typed text counts as a step even before the first stroke: Ctrl+Z takes it off.
     if (!UndoHistory->CanUndo() && !typing) return;
+    // A floating selection is dropped, not painted in.
+    Canvas->DropSelection();
     if (typing) {
         // The text becomes a step of its own, which this undo takes back again.
         Guarded(*Canvas, [&] { Canvas->CommitPendingEdit(); });
@@ -534,6 +585,7 @@ void TMainForm::Redo1Click() {
         // Redo drops the typed text rather than committing it.
         Canvas->CancelPendingEdit();
     }
+    Canvas->DropSelection();
     const int code = UndoHistory->RedoStep(frame);
     if (code != 0) ShowRestoredFrame(*this, *frame, code);
     UpdateCanvasActions();

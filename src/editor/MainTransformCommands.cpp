@@ -1,6 +1,6 @@
 // The window's geometry commands on the current frame: "Mirror" and "Rotate"
-// on the Frame menu, "Resize Image..." (also on the frame list's pop-up menu)
-// and "Crop...".
+// on the Frame menu (of the floating selection instead while one is shown),
+// "Resize Image..." (also on the frame list's pop-up menu) and "Crop...".
 // The pixel work is in ImageTransforms; the handlers apply
 // it to the canvas image, write it back into the frame and refresh the views.
 #include "editor/ComposeCanvas.h"
@@ -70,6 +70,18 @@ void TMainForm::CreateTransformActions() {
 void TMainForm::TransformCurrentFrame(int kind) {
     TGIFImageData* frame = CurrentFrame();
     if (!frame) return;
+    if (Canvas->Selection.Shown) {
+        // Only the floating selection turns; the frame changes where its source is erased.
+        try {
+            Canvas->TransformSelection(kind);
+        } catch (const std::bad_alloc&) {
+            Canvas->DropSelection();
+            ShowFrame(frame);
+            FDialogs.MessageDlg(OutOfMemory, "Error", mtError, mbOK);
+        }
+        UpdateCanvasActions();
+        return;
+    }
     // Typed text goes into the frame first, so the whole picture turns together.
     CommitPendingEdit();
     TBitmap& image = Canvas->CanvasImage;

@@ -160,6 +160,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::CreateActions() {
     CreateCanvasActions();
+    CreateClipboardActions();
     auto action = [this](const char* name, const char* caption, void (TMainForm::*handler)()) {
         auto* a = new QAction(QString::fromUtf8(caption), this);
         a->setObjectName(QString::fromLatin1(name));
@@ -231,6 +232,10 @@ void TMainForm::CreateActions() {
     Edit1->addAction(Undo1);
     Edit1->addAction(Redo1);
     Edit1->addSeparator();
+    Edit1->addAction(Copy1);
+    Edit1->addAction(Paste1);
+    Edit1->addAction(SelectAll1);
+    Edit1->addSeparator();
     Edit1->addAction(Global1);
     Image2 = menuBar()->addMenu(QStringLiteral("F&rame"));
     Image2->setObjectName(QStringLiteral("Image2"));
@@ -275,6 +280,8 @@ void TMainForm::CreateWidgets() {
     ToolBar1->addSeparator();
     ToolBar1->addAction(Undo1);
     ToolBar1->addAction(Redo1);
+    ToolBar1->addAction(Copy1);
+    ToolBar1->addAction(Paste1);
     ToolBar1->addSeparator();
     ToolBar1->addAction(ZoomIn1);
     ToolBar1->addAction(ZoomOut1);
@@ -315,10 +322,14 @@ void TMainForm::CreateWidgets() {
     Image->setObjectName(QStringLiteral("Image"));
     Shape2 = new TShapeOutline(palette().color(QPalette::Highlight), ScrollBox4);
     Shape2->setObjectName(QStringLiteral("Shape2"));
+    ImageCopy = new TImageView(ScrollBox4);
+    ImageCopy->setObjectName(QStringLiteral("ImageCopy"));
+    ImageCopy->setAttribute(Qt::WA_TransparentForMouseEvents);
     ImageCover = new TPointerLayer(ScrollBox4);
     ImageCover->setObjectName(QStringLiteral("ImageCover"));
     for (QWidget* layer : {static_cast<QWidget*>(Shape1), static_cast<QWidget*>(Image),
-                           static_cast<QWidget*>(Shape2), static_cast<QWidget*>(ImageCover)})
+                           static_cast<QWidget*>(Shape2), static_cast<QWidget*>(ImageCopy),
+                           static_cast<QWidget*>(ImageCover)})
         layer->hide();
     ScrollBox4->hide();
     auto* composeLayout = new QHBoxLayout(ComposePage);
@@ -683,6 +694,7 @@ void TMainForm::CurrentFrameChanged() {
     if (!frame) {
         ShowFrameInfo(nullptr);
         DrawPalette(nullptr);
+        Canvas->DropSelection();
         ShowFrame(nullptr);
         LastFrameIndex = -1;
         // The history belonged to a frame that is no longer current.
@@ -694,6 +706,8 @@ void TMainForm::CurrentFrameChanged() {
     UpdateActions();
     if (index == LastFrameIndex) return;
     LastFrameIndex = index;
+    // A floating selection belongs to the frame it was made on.
+    Canvas->DropSelection();
     UndoHistory->ClearUndo();
     SetColorIndices(frame);
     UndoHistory->PushUndo(frame, 0);
@@ -721,6 +735,7 @@ void TMainForm::ShowFrame(TGIFImageData* frame) {
         ImageCover->hide();
         Shape1->hide();
         Shape2->hide();
+        ImageCopy->hide();
         ScrollBox4->hide();
         return;
     }
@@ -747,6 +762,7 @@ void TMainForm::ShowFrame(TGIFImageData* frame) {
     ImageCover->show();
     ScrollBox4->show();
     Shape1->lower();
+    ShowSelectionLayer();
     ImageCover->raise();
     CenterCanvas();
     Canvas->RedrawText();

@@ -79,6 +79,10 @@ class TMainForm : public QMainWindow {
     void ActualSize1Click();
     void Undo1Click();
     void Redo1Click();
+    // Edit menu: the floating selection and the clipboard (MainClipboardCommands.cpp).
+    void Copy1Click();
+    void Paste1Click();
+    void SelectAll1Click();
     // A tool palette button: selects the tool of that number.
     void SelectTool(int tool);
     // The options bar: width buttons (ToolButton33..37), fill off (38), on (39), "Font" (47).
@@ -185,6 +189,8 @@ class TMainForm : public QMainWindow {
     void ApplyCanvasColors();
     // Enabling and pressed states of the canvas's commands and buttons; run by UpdateActions.
     void UpdateCanvasActions();
+    // Places, shows or hides the selection layer ImageCopy after the floating selection.
+    void ShowSelectionLayer();
     // Canvas pointer events, in pixels of the pointer layer.
     void ImageCoverMouseDown(Qt::MouseButton button, QPoint at, Qt::KeyboardModifiers modifiers = {});
     void ImageCoverMouseMove(QPoint at, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = {});
@@ -253,12 +259,13 @@ class TMainForm : public QMainWindow {
     TShapeOutline* Shape1;
     TImageView* Image;
     TShapeOutline* Shape2;
+    TImageView* ImageCopy = nullptr; // the floating selection
     TPointerLayer* ImageCover;
     QLineEdit* Edit2 = nullptr;  // the hidden field that takes the text tool's typing
     QWidget* ToolBar2 = nullptr; // the tool palette: a grid of tool buttons
     QWidget* ToolBar3 = nullptr; // the tool options: a column of option buttons
     QActionGroup* ToolGroup = nullptr;
-    QAction* ToolButtons[17] = {};   // by tool number (3 to 16)
+    QAction* ToolButtons[17] = {};   // by tool number (1 to 16)
     QAction* WidthButtons[6] = {};   // ToolButton33..37 by width 1 to 5
     QAction* ToolButton38 = nullptr; // fill off
     QAction* ToolButton39 = nullptr; // fill on
@@ -301,6 +308,9 @@ class TMainForm : public QMainWindow {
     QAction* Global1;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Paste1 = nullptr;
+    QAction* SelectAll1 = nullptr;
     QAction* ZoomIn1 = nullptr;
     QAction* ZoomOut1 = nullptr;
     QAction* ActualSize1 = nullptr;
@@ -357,6 +367,7 @@ class TMainForm : public QMainWindow {
     std::string AskSaveFileName();
     void SetColorIndices(TGIFImageData* frame);
     void CreateCanvasActions();
+    void CreateClipboardActions();
     // The tool palette and options bar beside the canvas; returns their panel.
     QWidget* CreateToolPanel();
     void UpdateToolButtons();
@@ -392,6 +403,10 @@ class TMainForm : public QMainWindow {
     // The file being read or written, named in the I/O error box's details.
     std::string IOFileName;
     QWidget* FScrollContent = nullptr;
+    // The PictureVersion of the floating selection that ImageCopy shows.
+    unsigned FShownSelectionVersion = 0;
+    // Whether the clipboard offers a picture, followed as the clipboard changes.
+    bool FClipboardHasPicture = false;
     QLabel* FPanels[6] = {};
     bool FShown = false;
 };

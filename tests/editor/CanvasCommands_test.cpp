@@ -104,7 +104,7 @@ TEST_F(CanvasCommandsTest, ToolButtonsCarryTheToolNamesAndSelectTheirTool) {
     QStringList hints;
     for (QToolButton* button : Form->ToolBar2->findChildren<QToolButton*>()) hints << button->toolTip();
     EXPECT_EQ(hints,
-              QStringList({"Get color", "Pen", "Brush", "Fill", "Spray", "Line", "Curve", "Rectangle",
+              QStringList({"Marqee", "Lasso", "Get color", "Pen", "Brush", "Fill", "Spray", "Line", "Curve", "Rectangle",
                            "Round rectangle", "Ellipse", "Polyline", "Polygon", "Text", "Move Image"}));
     EXPECT_EQ(Form->Canvas->CurrentTool, tlPen);
     EXPECT_TRUE(Form->ToolButtons[tlPen]->isChecked());
@@ -117,7 +117,7 @@ TEST_F(CanvasCommandsTest, ToolButtonsCarryTheToolNamesAndSelectTheirTool) {
 }
 
 TEST_F(CanvasCommandsTest, EveryToolButtonSelectsItsToolAndEveryWidthButtonItsWidth) {
-    for (int tool = tlGetColor; tool <= tlMoveImage; ++tool) {
+    for (int tool = tlMarqee; tool <= tlMoveImage; ++tool) {
         if (tool == tlPen) continue; // current already; "Get color" would return to it
         ClickTool(tool);
         EXPECT_EQ(Form->Canvas->CurrentTool, tool) << tool;
@@ -210,6 +210,8 @@ TEST_F(CanvasCommandsTest, EachToolHasItsPointerShape) {
     }
     EXPECT_EQ(ToolCursorName(tlPen), "CURSOR5");
     EXPECT_EQ(ToolCursorName(tlPolyline), "CURSOR3");
+    EXPECT_EQ(ToolCursorName(tlMarqee), "CURSOR1");
+    EXPECT_EQ(ToolCursorName(tlLasso), "CURSOR2");
     EXPECT_EQ(Form->ImageCover->cursor().pixmap().toImage(), RegisteredCursor("CURSOR5").pixmap().toImage());
     ClickTool(tlMoveImage);
     EXPECT_EQ(Form->ImageCover->cursor().shape(), Qt::SizeAllCursor);
