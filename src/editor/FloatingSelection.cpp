@@ -175,7 +175,8 @@ TRect TFloatingSelection::PasteDown(TBitmap& canvas) const {
         if (indexed) return SourceIndices.ScanLine(y)[x];
         const TColor color = PicturePixel(Picture, x, y);
         auto found = nearest.find(color);
-        if (found == nearest.end()) found = nearest.emplace(color, std::uint8_t(canvas.NearestIndex(color))).first;
+        if (found == nearest.end())
+            found = nearest.emplace(color, std::uint8_t(canvas.NearestIndex(color))).first;
         return found->second;
     });
 }

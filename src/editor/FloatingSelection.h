@@ -41,8 +41,8 @@ class TSelectionMask {
 
 // The state byte of a picture pixel (the fourth byte of the 32-bit picture).
 enum TFloatPixel : std::uint8_t {
-    fpKey = 0,      // outside the selection: shown transparent, never painted
-    fpRing = 1,     // the dotted frame round the picture: shown, never painted
+    fpKey = 0,        // outside the selection: shown transparent, never painted
+    fpRing = 1,       // the dotted frame round the picture: shown, never painted
     fpSelected = 255, // part of the selection
 };
 
@@ -121,8 +121,10 @@ template <typename Visit> void TSelectionMask::InvertTriangle(TPoint a, TPoint b
     };
     bool own[3];
     for (int i = 0; i < 3; ++i) own[i] = owns(v[i], v[(i + 1) % 3]);
-    const int x0 = std::max(0, std::min({a.X, b.X, c.X})), x1 = std::min(FWidth - 1, std::max({a.X, b.X, c.X}));
-    const int y0 = std::max(0, std::min({a.Y, b.Y, c.Y})), y1 = std::min(FHeight - 1, std::max({a.Y, b.Y, c.Y}));
+    const int x0 = std::max(0, std::min({a.X, b.X, c.X})),
+              x1 = std::min(FWidth - 1, std::max({a.X, b.X, c.X}));
+    const int y0 = std::max(0, std::min({a.Y, b.Y, c.Y})),
+              y1 = std::min(FHeight - 1, std::max({a.Y, b.Y, c.Y}));
     for (int y = y0; y <= y1; ++y) {
         for (int x = x0; x <= x1; ++x) {
             // The pixel's centre is (x + 0.5, y + 0.5); the vertices sit on centres too,
@@ -130,7 +132,8 @@ template <typename Visit> void TSelectionMask::InvertTriangle(TPoint a, TPoint b
             bool inside = true;
             for (int i = 0; i < 3 && inside; ++i) {
                 const TPoint p = v[i], q = v[(i + 1) % 3];
-                const std::int64_t e = std::int64_t(q.X - p.X) * (y - p.Y) - std::int64_t(q.Y - p.Y) * (x - p.X);
+                const std::int64_t e =
+                    std::int64_t(q.X - p.X) * (y - p.Y) - std::int64_t(q.Y - p.Y) * (x - p.X);
                 inside = e > 0 || (e == 0 && own[i]);
             }
             if (!inside) continue;

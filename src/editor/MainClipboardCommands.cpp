@@ -60,7 +60,8 @@ void TMainForm::Paste1Click() {
         const TBitmap picture = ClipboardPicture(MaxFramePixels);
         if (picture.Empty()) return;
         if (picture.Width() > MaxPasteSide || picture.Height() > MaxPasteSide) {
-            FDialogs.MessageDlg("The picture on the clipboard is too large to paste.", "Error", mtError, mbOK);
+            FDialogs.MessageDlg("The picture on the clipboard is too large to paste.", "Error", mtError,
+                                mbOK);
             return;
         }
         Canvas->PasteSelection(picture);

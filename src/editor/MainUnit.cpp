@@ -7,8 +7,8 @@
 #include "editor/FrameUnit.h"
 #include "editor/GlobalUnit.h"
 #include "editor/LogicalScreen.h"
-#include "editor/PaletteGrid.h"
 #include "editor/MainSlideShowCommand.h"
+#include "editor/PaletteGrid.h"
 #include "editor/QtBitmap.h"
 #include "editor/ToolIcons.h"
 #include "editor/UndoHistory.h"
@@ -327,9 +327,9 @@ void TMainForm::CreateWidgets() {
     ImageCopy->setAttribute(Qt::WA_TransparentForMouseEvents);
     ImageCover = new TPointerLayer(ScrollBox4);
     ImageCover->setObjectName(QStringLiteral("ImageCover"));
-    for (QWidget* layer : {static_cast<QWidget*>(Shape1), static_cast<QWidget*>(Image),
-                           static_cast<QWidget*>(Shape2), static_cast<QWidget*>(ImageCopy),
-                           static_cast<QWidget*>(ImageCover)})
+    for (QWidget* layer :
+         {static_cast<QWidget*>(Shape1), static_cast<QWidget*>(Image), static_cast<QWidget*>(Shape2),
+          static_cast<QWidget*>(ImageCopy), static_cast<QWidget*>(ImageCover)})
         layer->hide();
     ScrollBox4->hide();
     auto* composeLayout = new QHBoxLayout(ComposePage);
@@ -907,4 +907,3 @@ void TMainForm::BuildDefaultPalette() {
 std::string TMainForm::SettingsFileName() const {
     return SettingsFilePath(ProgramDir, SettingsName);
 }
-

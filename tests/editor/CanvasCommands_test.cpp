@@ -28,24 +28,6 @@
 
 namespace {
 
-// A document of blank frames (index 1, white) over the standard colours: index
-// 0 black, 5 red, 7 yellow, 9 lime.
-std::string WriteBlankGif(const std::string& path, int width, int height, int frames) {
-    TGIFData gif;
-    const TDefaultPalette& colours = DefaultPalette();
-    for (int i = 0; i < 256; ++i) {
-        gif.GlobalPalette[i].Red = colours[i].Red;
-        gif.GlobalPalette[i].Green = colours[i].Green;
-        gif.GlobalPalette[i].Blue = colours[i].Blue;
-    }
-    gif.SetGlobalTableSize(7);
-    gif.ScreenWidth = std::uint16_t(width);
-    gif.ScreenHeight = std::uint16_t(height);
-    for (int i = 0; i < frames; ++i) gif.AddFrame(width, height);
-    EXPECT_TRUE(gif.SaveToFile(path));
-    return path;
-}
-
 class CanvasCommandsTest : public TMainFormTest {
   protected:
     void SetUp() override {
@@ -103,9 +85,9 @@ class CanvasCommandsTest : public TMainFormTest {
 TEST_F(CanvasCommandsTest, ToolButtonsCarryTheToolNamesAndSelectTheirTool) {
     QStringList hints;
     for (QToolButton* button : Form->ToolBar2->findChildren<QToolButton*>()) hints << button->toolTip();
-    EXPECT_EQ(hints,
-              QStringList({"Marqee", "Lasso", "Get color", "Pen", "Brush", "Fill", "Spray", "Line", "Curve", "Rectangle",
-                           "Round rectangle", "Ellipse", "Polyline", "Polygon", "Text", "Move Image"}));
+    EXPECT_EQ(hints, QStringList({"Marqee", "Lasso", "Get color", "Pen", "Brush", "Fill", "Spray", "Line",
+                                  "Curve", "Rectangle", "Round rectangle", "Ellipse", "Polyline", "Polygon",
+                                  "Text", "Move Image"}));
     EXPECT_EQ(Form->Canvas->CurrentTool, tlPen);
     EXPECT_TRUE(Form->ToolButtons[tlPen]->isChecked());
     ClickTool(tlEllipse);

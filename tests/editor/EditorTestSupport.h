@@ -3,6 +3,8 @@
 
 #include "ScriptedDialogs.h"
 #include "editor/MainUnit.h"
+#include "gifdata/DefaultPalette.h"
+#include "gifdata/GifData.h"
 
 #include <QTemporaryDir>
 #include <array>
@@ -51,6 +53,24 @@ inline void AppendZeroImage(TBytes& b, int left, int top, const std::vector<std:
 
 inline void AppendTrailer(TBytes& b) {
     b.push_back(0x3B);
+}
+
+// A document of blank frames (index 1, white) over the standard colours
+// (index 0 black, 5 red, 7 yellow, 9 lime), saved to path.
+inline std::string WriteBlankGif(const std::string& path, int width, int height, int frames = 1) {
+    TGIFData gif;
+    const TDefaultPalette& colours = DefaultPalette();
+    for (int i = 0; i < 256; ++i) {
+        gif.GlobalPalette[i].Red = colours[i].Red;
+        gif.GlobalPalette[i].Green = colours[i].Green;
+        gif.GlobalPalette[i].Blue = colours[i].Blue;
+    }
+    gif.SetGlobalTableSize(7);
+    gif.ScreenWidth = std::uint16_t(width);
+    gif.ScreenHeight = std::uint16_t(height);
+    for (int i = 0; i < frames; ++i) gif.AddFrame(width, height);
+    EXPECT_TRUE(gif.SaveToFile(path));
+    return path;
 }
 
 // The main window over a scratch program folder, with scripted dialogs.

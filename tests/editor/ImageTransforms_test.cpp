@@ -155,26 +155,6 @@ TEST(TransformFrame, RotatesTheFrameAboutItsTopLeftCorner) {
 // ---------------------------------------------------------------------------
 // The Frame menu's mirror and rotate on the open document
 
-namespace {
-
-std::string WriteBlankGif(const std::string& path, int width, int height) {
-    TGIFData gif;
-    const TDefaultPalette& colours = DefaultPalette();
-    for (int i = 0; i < 256; ++i) {
-        gif.GlobalPalette[i].Red = colours[i].Red;
-        gif.GlobalPalette[i].Green = colours[i].Green;
-        gif.GlobalPalette[i].Blue = colours[i].Blue;
-    }
-    gif.SetGlobalTableSize(7);
-    gif.ScreenWidth = std::uint16_t(width);
-    gif.ScreenHeight = std::uint16_t(height);
-    gif.AddFrame(width, height);
-    EXPECT_TRUE(gif.SaveToFile(path));
-    return path;
-}
-
-} // namespace
-
 class TransformCommandsTest : public TMainFormTest {
   protected:
     void SetUp() override {
