@@ -28,14 +28,8 @@
 
 namespace {
 
-class CanvasCommandsTest : public TMainFormTest {
+class CanvasCommandsTest : public TShownMainFormTest {
   protected:
-    void SetUp() override {
-        TMainFormTest::SetUp();
-        Form->resize(1000, 700);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-    }
 
     void Open(int width = 20, int height = 16, int frames = 1) {
         ASSERT_TRUE(Form->LoadFile(WriteBlankGif(PathOf("blank.gif"), width, height, frames)));

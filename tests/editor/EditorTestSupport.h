@@ -7,6 +7,7 @@
 #include "gifdata/GifData.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -92,6 +93,17 @@ class TMainFormTest : public ::testing::Test {
     QTemporaryDir Folder;
     TScriptedDialogs Dialogs;
     std::unique_ptr<TMainForm> Form;
+};
+
+// The main window shown on screen, 1000 x 700, as the canvas tests need it.
+class TShownMainFormTest : public TMainFormTest {
+  protected:
+    void SetUp() override {
+        TMainFormTest::SetUp();
+        Form->resize(1000, 700);
+        Form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    }
 };
 
 inline std::string SampleGifPath() {

@@ -155,14 +155,8 @@ TEST(TransformFrame, RotatesTheFrameAboutItsTopLeftCorner) {
 // ---------------------------------------------------------------------------
 // The Frame menu's mirror and rotate on the open document
 
-class TransformCommandsTest : public TMainFormTest {
+class TransformCommandsTest : public TShownMainFormTest {
   protected:
-    void SetUp() override {
-        TMainFormTest::SetUp();
-        Form->resize(1000, 700);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
-    }
 
     // Opens one w x h frame at (left, top) whose pixel (x, y) is (x + 10 * y) mod 256.
     void Open(int w, int h, int left = 0, int top = 0) {

@@ -20,13 +20,10 @@
 
 namespace {
 
-class SelectionCommandsTest : public TMainFormTest {
+class SelectionCommandsTest : public TShownMainFormTest {
   protected:
     void SetUp() override {
-        TMainFormTest::SetUp();
-        Form->resize(1000, 700);
-        Form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+        TShownMainFormTest::SetUp();
         Form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
         QGuiApplication::clipboard()->clear();
