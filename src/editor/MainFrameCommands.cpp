@@ -93,7 +93,6 @@ void TMainForm::CreateFrameActions() {
     Image2->addAction(CloneFrame1);
     Image2->addAction(Merge1);
     CreateColorsMenu();
-
 }
 
 void TMainForm::ConnectFrameList() {

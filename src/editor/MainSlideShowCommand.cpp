@@ -3,8 +3,8 @@
 // become the open document.
 #include "editor/MainSlideShowCommand.h"
 
-#include "editor/FrameListView.h"
 #include "editor/ComposeCanvas.h"
+#include "editor/FrameListView.h"
 #include "editor/MainUnit.h"
 
 #include "editor/ComposeCanvas.h"

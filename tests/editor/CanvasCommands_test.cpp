@@ -30,7 +30,6 @@ namespace {
 
 class CanvasCommandsTest : public TShownMainFormTest {
   protected:
-
     void Open(int width = 20, int height = 16, int frames = 1) {
         ASSERT_TRUE(Form->LoadFile(WriteBlankGif(PathOf("blank.gif"), width, height, frames)));
         ASSERT_NE(Form->CurrentFrame(), nullptr);

@@ -157,7 +157,6 @@ TEST(TransformFrame, RotatesTheFrameAboutItsTopLeftCorner) {
 
 class TransformCommandsTest : public TShownMainFormTest {
   protected:
-
     // Opens one w x h frame at (left, top) whose pixel (x, y) is (x + 10 * y) mod 256.
     void Open(int w, int h, int left = 0, int top = 0) {
         ASSERT_TRUE(Form->LoadFile(WriteBlankGif(PathOf("blank.gif"), w, h)));

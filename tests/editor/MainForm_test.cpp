@@ -76,9 +76,10 @@ TEST_F(MainFormTest, WidgetsCarryTheirNamesAndTheToolBarItsHints) {
     QStringList hints;
     for (QAction* a : Form->ToolBar1->actions())
         if (!a->isSeparator()) hints << a->toolTip();
-    EXPECT_EQ(hints, QStringList({"New GIF", "New Text Effect GIF", "New Slide Show Style GIF", "Open", "Save", "New Frame", "Add Frame From File",
-                                  "Frame Properties", "Global Properties", "Undo", "Redo", "Copy", "Paste", "Zoom In",
-                                  "Zoom Out", "Actual Size", "Move Up", "Move Down"}));
+    EXPECT_EQ(hints, QStringList({"New GIF", "New Text Effect GIF", "New Slide Show Style GIF", "Open",
+                                  "Save", "New Frame", "Add Frame From File", "Frame Properties",
+                                  "Global Properties", "Undo", "Redo", "Copy", "Paste", "Zoom In", "Zoom Out",
+                                  "Actual Size", "Move Up", "Move Down"}));
     EXPECT_EQ(Form->Open1->text(), "Open...");
     EXPECT_EQ(Form->Open1->shortcut(), QKeySequence("Ctrl+O"));
     EXPECT_EQ(Form->Save1->shortcut(), QKeySequence("Ctrl+S"));

@@ -148,6 +148,23 @@ TEST_F(SelectionCommandsTest, CopyAndPasteCarryASelectionToAnotherFrame) {
     EXPECT_EQ(At(10, 8), 1);
 }
 
+TEST_F(SelectionCommandsTest, ChoosingAnotherFramePaintsAFloatingSelectionIntoTheFrameItCameFrom) {
+    Open(20, 16, 2);
+    Gesture({{2, 3}, {6, 7}});
+    Gesture({{3, 4}, {13, 4}});
+    // The user clicks the second frame's card.
+    const QRect card = Form->ListView1->visualItemRect(Form->ListView1->item(1));
+    QTest::mouseClick(Form->ListView1->viewport(), Qt::LeftButton, {}, card.center());
+    QApplication::processEvents();
+    ASSERT_EQ(Form->CurrentRow(), 1);
+    EXPECT_FALSE(Form->Canvas->Selection.Shown);
+    EXPECT_FALSE(Form->ImageCopy->isVisible());
+    for (std::uint8_t index : Frame().Pixels) ASSERT_EQ(index, 1);
+    const TGIFImageData& first = *Form->Document().Frames[0];
+    EXPECT_EQ(first.Pixels[std::size_t(3 * 20 + 12)], Pattern(2, 3));
+    EXPECT_EQ(first.Pixels[std::size_t(3 * 20 + 2)], 1); // the erased source
+}
+
 TEST_F(SelectionCommandsTest, APictureFromAnotherProgramIsPastedInTheNearestColours) {
     Open();
     QImage picture(3, 2, QImage::Format_RGB32);
