@@ -181,29 +181,24 @@ void TFrameListView::SetDropTarget(int row) {
     viewport()->update();
 }
 
-void TFrameListView::dragEnterEvent(QDragEnterEvent* event) {
-    if (IsOwnDrag(event->mimeData())) {
-        event->setDropAction(Qt::MoveAction);
-        event->accept();
-    } else if (!DroppedFiles(event->mimeData()).isEmpty()) {
-        event->setDropAction(Qt::CopyAction);
+bool TFrameListView::AcceptDrag(QDragMoveEvent* event) {
+    // A row of this list moves; picture files from elsewhere are copied in.
+    const bool own = IsOwnDrag(event->mimeData());
+    if (own || !DroppedFiles(event->mimeData()).isEmpty()) {
+        event->setDropAction(own ? Qt::MoveAction : Qt::CopyAction);
         event->accept();
     } else {
         event->ignore();
     }
+    return own;
+}
+
+void TFrameListView::dragEnterEvent(QDragEnterEvent* event) {
+    AcceptDrag(event);
 }
 
 void TFrameListView::dragMoveEvent(QDragMoveEvent* event) {
-    if (IsOwnDrag(event->mimeData())) {
-        SetDropTarget(indexAt(event->position().toPoint()).row());
-        event->setDropAction(Qt::MoveAction);
-        event->accept();
-    } else if (!DroppedFiles(event->mimeData()).isEmpty()) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    if (AcceptDrag(event)) SetDropTarget(indexAt(event->position().toPoint()).row());
 }
 
 void TFrameListView::dragLeaveEvent(QDragLeaveEvent* event) {

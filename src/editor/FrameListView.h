@@ -51,6 +51,8 @@ class TFrameListView : public QListWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    // Accepts a drag of a row or of picture files; true for a row of this list.
+    bool AcceptDrag(QDragMoveEvent* event);
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
