@@ -156,7 +156,7 @@ std::unique_ptr<TGIFData> RandomAnimation(unsigned seed) {
             comment->Text = "frame " + std::to_string(i);
             f.Extensions.push_back(std::move(comment));
         }
-        f.Title = "t" + std::to_string(i);
+        f.Title = std::to_string(i).insert(0, 1, 't');
         if (pick(4) == 0 && i > 0) { // the same frame again
             TGIFImageData& again = AddRect(doc, f.Left, f.Top, fw, fh, 1, 3);
             again.Pixels = f.Pixels;

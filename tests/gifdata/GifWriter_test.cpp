@@ -18,20 +18,22 @@ using namespace giftest;
 namespace fs = std::filesystem;
 
 Bytes Header16(int width = 128, int height = 128) {
-    Bytes out{'G',
-              'I',
-              'F',
-              '8',
-              '9',
-              'a',
-              std::uint8_t(width),
-              std::uint8_t(width >> 8),
-              std::uint8_t(height),
-              std::uint8_t(height >> 8),
-              0xA3,
-              0,
-              0};
-    out.resize(out.size() + 48, 0); // 16 black entries
+    // GIF89a, the screen size, a 16-entry global table of black.
+    Bytes out(13 + 48, 0);
+    const std::uint8_t head[13] = {'G',
+                                   'I',
+                                   'F',
+                                   '8',
+                                   '9',
+                                   'a',
+                                   std::uint8_t(width),
+                                   std::uint8_t(width >> 8),
+                                   std::uint8_t(height),
+                                   std::uint8_t(height >> 8),
+                                   0xA3,
+                                   0,
+                                   0};
+    std::copy(std::begin(head), std::end(head), out.begin());
     return out;
 }
 
