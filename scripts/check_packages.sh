@@ -19,7 +19,7 @@
 #   scripts/check_packages.sh --name-missing FILE  only the naming of the packages
 #       that provide the paths in FILE (one a line, "-" for standard input):
 #       exit 0 when none needs naming, 1 when some package is named, 2 when
-#       Debian's file index is not available here.
+#       Debian's file index is not available here (for paths to look up).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 PRESET="${PRESET:-release}"
@@ -105,9 +105,10 @@ name_missing_packages() {
     : >"$scratch/providers"
     if [ -s "$scratch/queries" ]; then
         apt-file search -F -f "$scratch/queries" >"$scratch/providers" 2>"$scratch/errors" || status=$?
-        # apt-file exits 1 when nothing matched; anything else is a failure of the index.
+        # apt-file exits 1 when nothing matched, 3 without Contents lists.
         if [ "$status" -gt 1 ]; then
-            cat "$scratch/errors" >&2
+            echo "Debian's file index is not available here (install apt-file and run apt-file update as root):" >&2
+            sed 's/^/   /' "$scratch/errors" >&2
             rm -rf "$scratch"
             return 2
         fi
@@ -180,10 +181,7 @@ if [ "${1:-}" = "--looked-for" ]; then
 fi
 if [ "${1:-}" = "--name-missing" ]; then
     [ $# -eq 2 ] || { echo "usage: $0 --name-missing FILE|-" >&2; exit 2; }
-    if ! index_ready; then
-        echo "Debian's file index is not available here (install apt-file and run apt-file update as root)." >&2
-        exit 2
-    fi
+    command -v apt-file >/dev/null 2>&1 || { echo "Debian's file index is not available here: install apt-file." >&2; exit 2; }
     named=$(if [ "$2" = "-" ]; then cat; else cat -- "$2"; fi | name_missing_packages) || exit $?
     [ -z "$named" ] && exit 0
     printf '%s\n' "$named" | report_packages "$NOT_INSTALLED_HEADING"
@@ -232,14 +230,18 @@ if [ "$(wc -l <"$work/looked-for.txt")" -gt "$limit" ]; then
     head -n "$limit" "$work/looked-for.txt" >"$work/looked-for.tmp"
     mv "$work/looked-for.tmp" "$work/looked-for.txt"
 fi
-if ! index_ready && [ "$(id -u)" -eq 0 ] && command -v apt-file >/dev/null 2>&1; then
+ready=false
+index_ready && ready=true
+if ! $ready && [ "$(id -u)" -eq 0 ] && command -v apt-file >/dev/null 2>&1; then
     echo "== fetching Debian's file index (apt-file update)"
     apt-file update >"$work/apt-file-update.log" 2>&1 || echo "   (apt-file update failed, see $work/apt-file-update.log)"
+    index_ready && ready=true
 fi
 not_installed=""
-if index_ready; then
-    not_installed=$(name_missing_packages <"$work/looked-for.txt")
-    echo "== $(wc -l <"$work/looked-for.txt") files the tests looked for are missing; Debian's file index names their packages"
+if $ready; then
+    not_installed=$(name_missing_packages <"$work/looked-for.txt") || not_installed=""
+    echo "== the tests looked for $(wc -l <"$work/looked-for.txt") files that are missing;" \
+        "$(printf '%s' "$not_installed" | grep -c '^' || true) of them come from packages that are not installed"
 else
     echo "Debian's file index is not available (apt-file update as root fetches it): the packages of the" >&2
     echo "files the tests looked for and did not find cannot be named. Those in folders that do not exist:" >&2
