@@ -8,13 +8,14 @@
 # Debian machine and count as present.
 #
 # A package that was never installed leaves no file for dpkg to name: the tests
-# only try to open its files and fail. Those paths are looked up in Debian's
-# file index (apt-file's Contents lists), and a package that provides them but
-# is not installed and not in setup.sh's list fails the check as well.
+# only look for its files (stat, access, open) and fail. Those paths are looked
+# up in Debian's file index (apt-file's Contents lists), and a package that
+# provides them but is not installed and not in setup.sh's list fails the check
+# as well.
 #
 #   scripts/check_packages.sh                      the whole check
 #   scripts/check_packages.sh --looked-for CALLS   of the calls the tests made
-#       (lines "ok|failed<TAB>open|openat|execve<TAB>path"), the missing files
+#       (lines "ok|failed<TAB>system call<TAB>path"), the missing files
 #       worth looking up, one a line
 #   scripts/check_packages.sh --name-missing FILE  only the naming of the packages
 #       that provide the paths in FILE (one a line, "-" for standard input):
@@ -144,32 +145,49 @@ report_packages() { # $1: the heading
         END { print "" }' >&2
 }
 
-# Of the files the tests tried to read and did not find, the ones a package
+# Of the files the tests tried to open and did not find, the ones a package
 # could have provided: by their merged-/usr name, still missing, and none of
-#  - a place no package ships to (/usr/local),
+#  - a place no package ships to (/usr/local), or documentation (/usr/share/doc),
 #  - translations (/usr/share/locale, /usr/lib/locale), which are optional,
-#  - a library or module looked for along a search path and found in a later
-#    place of it (a file of that name was opened).
-# Programs are left out: a library that starts a helper only when it is there
-# (dbus-launch) looks for it along the PATH, while a program the tests run and
-# lack fails them as "command not found" without a call to see.
+#  - a Perl or Python module: optional ones are looked for along the search
+#    path, and one a program needs comes with it through its Depends,
+#  - a library looked for along a search path and found in a later place of it
+#    (a file of that name was opened).
+# Files only looked at with stat or access count too (a library may check that
+# a file is there before it opens it), but only where their folder is missing as
+# well, which is how a package that was never installed shows: the tools' probes
+# for optional siblings and programs along the PATH look into folders that exist.
+# Programs the tests run are left out: a library that starts a helper only when
+# it is there (dbus-launch) looks for it along the PATH, while a program the
+# tests need and lack fails them as "command not found".
 looked_for() { # $1: the calls, as "ok|failed<TAB>call<TAB>path" lines
-    awk -F'\t' '$1 == "failed" && $2 ~ /^open/ { print $3 }' "$1" | xargs -r -d '\n' realpath -m -- | sort -u |
-        awk -v calls="$1" '
+    local tried
+    tried=$(mktemp)
+    awk -F'\t' '$1 == "failed" && $2 != "execve" { print ($2 ~ /^open/ ? "open" : "look") "\t" $3 }' "$1" |
+        sort -u >"$tried"
+    # realpath answers one line for each path, in order.
+    paste <(cut -f1 "$tried") <(cut -f2 "$tried" | xargs -r -d '\n' realpath -m --) |
+        awk -F'\t' -v calls="$1" '
             BEGIN {
                 while ((getline line < calls) > 0) {
                     if (split(line, field, "\t") != 3 || field[1] != "ok") continue
                     n = split(field[3], part, "/"); found[part[n]] = 1
                 }
             }
-            $0 !~ "^/(usr|lib|lib64|bin|sbin)/" || $0 ~ "^/usr/local/" { next }
-            $0 ~ "^/usr/(share|lib)/locale/" { next }
+            $2 !~ "^/(usr|lib|lib64|bin|sbin)/" || $2 ~ "^/usr/(local|share/doc)/" { next }
+            $2 ~ "^/usr/(share|lib)/locale/" { next }
             {
-                n = split($0, part, "/"); name = part[n]
-                if (name ~ /\.so(\.[0-9.]+)?$|\.pm$|\.py$/ && (name in found)) next
+                n = split($2, part, "/"); name = part[n]
+                if (name ~ /\.(pm|pmc|pl|py|pyc)$/) next
+                if (name ~ /\.so(\.[0-9.]+)?$/ && (name in found)) next
                 print
             }' |
-        while IFS= read -r f; do [ -e "$f" ] || [ -L "$f" ] || printf '%s\n' "$f"; done
+        while IFS=$'\t' read -r kind f; do
+            [ -e "$f" ] || [ -L "$f" ] && continue
+            [ "$kind" = open ] || [ ! -d "$(dirname "$f")" ] || continue
+            printf '%s\n' "$f"
+        done | sort -u
+    rm -f "$tried"
 }
 
 NOT_INSTALLED_HEADING="Packages the tests tried to use that are not installed (add them to scripts/setup.sh's list):"
@@ -198,25 +216,28 @@ find_closure
 trace="$work/trace.txt"
 echo "== running the tests under strace to see which files they use"
 status=0
-QT_QPA_PLATFORM=offscreen strace -f -qq -e trace=open,openat,execve -o "$trace" \
+# The files opened or run are the ones used; the stat and access calls show
+# files looked for that may not be there.
+calls="open,openat,execve,stat,lstat,newfstatat,statx,access,faccessat,faccessat2"
+QT_QPA_PLATFORM=offscreen strace -f -qq -e trace="$calls" -o "$trace" \
     ctest --preset "$PRESET" >"$work/ctest.log" 2>&1 || status=$?
 
 # Each call as "result<TAB>call<TAB>path"; a call another thread interrupted
 # ("<unfinished ...>") gets its result from the line that resumes it in the same process.
 awk '
-    match($0, /(open|openat|execve)\(([A-Z_0-9]+, )?"\/[^"]*"/) {
+    match($0, /(open|openat|execve|stat|lstat|newfstatat|statx|access|faccessat|faccessat2)\(([A-Z_0-9]+, )?"\/[^"]*"/) {
         call = substr($0, RSTART, RLENGTH); kind = call; sub(/\(.*/, "", kind)
         sub(/^[^"]*"/, "", call); sub(/"$/, "", call)
         if ($0 ~ /<unfinished \.\.\.>$/) { pending[$1] = kind "\t" call; next }
         print $NF ($(NF - 1) == "=" ? "" : " " $(NF - 1)) "\t" kind "\t" call; next
     }
-    /<\.\.\. (open|openat|execve) resumed>/ && ($1 in pending) { print $NF "\t" pending[$1]; delete pending[$1] }
+    /<\.\.\. [a-z0-9]+ resumed>/ && ($1 in pending) { print $NF "\t" pending[$1]; delete pending[$1] }
 ' "$trace" | awk -F'\t' '{ print ($1 ~ /^[0-9]+$/ ? "ok" : "failed") "\t" $2 "\t" $3 }' >"$work/calls.txt"
 paths() { # $1: ok or failed, $2: a pattern of the calls
     awk -F'\t' -v want="$1" -v kinds="$2" '$1 == want && $2 ~ kinds { print $3 }' "$work/calls.txt" |
         grep -E '^/(usr|lib|lib64|bin|sbin)/' | sort -u
 }
-paths ok . >"$work/files.txt"
+paths ok '^(open|openat|execve)$' >"$work/files.txt"
 if [ "$status" -ne 0 ]; then
     echo "(some tests failed under strace, see $work/ctest.log; the test run reports them)"
 fi

@@ -51,10 +51,14 @@ case_LooksUpOnlyMissingFilesAPackageCouldProvide() {
         $'failed\topenat\t/usr/local/share/fonts/zz.ttf' \
         $'failed\topenat\t/usr/bin/dpkg' \
         $'failed\topenat\t/etc/zz-frameloom-test.conf' \
+        $'failed\tnewfstatat\t/usr/share/fonts/type1/zz-frameloom-test/Looked-at.t1' \
+        $'failed\taccess\t/usr/share/zz-frameloom-test/readable.conf' \
+        $'failed\tstatx\t/usr/local/share/zz-frameloom-test/local.conf' \
         $'failed\topenat\t/usr/share/fonts/type1/zz-frameloom-test/Missing.t1' >"$scratch/calls"
     "$check" --looked-for "$scratch/calls" >"$scratch/got" || fail "--looked-for exited $?"
     printf '%s\n' "$lib" /usr/lib/x86_64-linux-gnu/tls/libzzlost.so.2 \
-        /usr/share/fonts/type1/zz-frameloom-test/Missing.t1 /usr/share/zz-frameloom-test/twice.xml |
+        /usr/share/fonts/type1/zz-frameloom-test/Missing.t1 /usr/share/zz-frameloom-test/twice.xml \
+        /usr/share/fonts/type1/zz-frameloom-test/Looked-at.t1 /usr/share/zz-frameloom-test/readable.conf |
         sort >"$scratch/want"
     diff -u "$scratch/want" <(sort "$scratch/got") >&2 || fail "--looked-for kept other paths than the ones above"
 }
