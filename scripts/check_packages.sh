@@ -85,7 +85,7 @@ index_ready() {
         apt-file search -l -F /usr/bin/dpkg 2>/dev/null | grep -qx dpkg
 }
 
-# Reads paths the tests tried to open but that do not exist, prints
+# Reads paths the tests looked for but that do not exist, prints
 # "package<TAB>path" for every path that only packages outside setup.sh's list
 # provide, none of them installed. (Everything installed from the list's closure
 # is installed; a package installed without that file is another version of
