@@ -6,8 +6,9 @@
 # DejaVu Sans Condensed (fonts-dejavu-extra), the tests make a second user with
 # useradd (passwd), the window-title test lists windows with xwininfo
 # (x11-utils) while the program draws its pointers from adwaita-icon-theme
-# through libxcursor1, and scripts/check_packages.sh runs them under strace; it
-# proves the list complete.
+# through libxcursor1, and scripts/check_packages.sh runs them under strace and
+# names the packages of files they looked for in vain with apt-file; it proves
+# the list complete.
 set -euo pipefail
 
 PACKAGES=(
@@ -20,7 +21,7 @@ PACKAGES=(
     fonts-dejavu-core fonts-dejavu-extra xvfb xauth
     fonts-urw-base35
     gifsicle imagemagick giflib-tools
-    strace passwd locales x11-utils adwaita-icon-theme libxcursor1
+    strace apt-file passwd locales x11-utils adwaita-icon-theme libxcursor1
 )
 
 # --list: print the list, one package a line (scripts/check_packages.sh reads it).

@@ -157,7 +157,7 @@ bool TGIFData::LoadFromFile(const std::string& path) {
         ShowIOError("Cannot open " + path + ": it is a folder");
         return false;
     }
-    TFileStream stream(path, TFileStream::fmRead);
+    TFileStream stream(path);
     if (!stream.IsOpen()) {
         ShowIOError("Cannot open " + path + ": " + std::strerror(errno));
         return false;

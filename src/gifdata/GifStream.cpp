@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unistd.h>
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
     std::size_t n = std::min(count, FBytes.size() - std::min(FPosition, FBytes.size()));
@@ -24,53 +23,31 @@ bool TMemoryStream::Seek(std::int64_t position) {
     return true;
 }
 
-TFileStream::TFileStream(const std::string& path, TMode mode) {
-    FFile = std::fopen(path.c_str(), mode == fmRead ? "rb" : "wb");
-    if (FFile && mode == fmRead && fseeko(FFile, 0, SEEK_END) == 0) {
-        FReadSize = std::int64_t(ftello(FFile));
+TFileStream::TFileStream(const std::string& path) {
+    FFile = std::fopen(path.c_str(), "rb");
+    if (FFile && fseeko(FFile, 0, SEEK_END) == 0) {
+        FSize = std::int64_t(ftello(FFile));
         fseeko(FFile, 0, SEEK_SET);
     }
 }
 
 TFileStream::~TFileStream() {
-    Close();
+    if (FFile) std::fclose(FFile);
 }
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
     return FFile ? std::fread(buffer, 1, count, FFile) : 0;
 }
 
-std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
-    return FFile ? std::fwrite(buffer, 1, count, FFile) : 0;
+std::size_t TFileStream::Write(const void*, std::size_t) {
+    return 0;
 }
 
 std::int64_t TFileStream::Position() const {
     return FFile ? std::int64_t(ftello(FFile)) : 0;
 }
 
-std::int64_t TFileStream::Size() const {
-    if (!FFile) return 0;
-    if (FReadSize >= 0) return FReadSize;
-    off_t here = ftello(FFile);
-    fseeko(FFile, 0, SEEK_END);
-    off_t end = ftello(FFile);
-    fseeko(FFile, here, SEEK_SET);
-    return std::int64_t(end);
-}
-
 bool TFileStream::Seek(std::int64_t position) {
-    if (!FFile || position < 0 || position > Size()) return false;
+    if (!FFile || position < 0 || position > FSize) return false;
     return fseeko(FFile, off_t(position), SEEK_SET) == 0;
-}
-
-bool TFileStream::FlushToDisk() {
-    if (!FFile || std::fflush(FFile) != 0) return false;
-    return fsync(fileno(FFile)) == 0;
-}
-
-bool TFileStream::Close() {
-    if (!FFile) return true;
-    bool ok = std::fclose(FFile) == 0;
-    FFile = nullptr;
-    return ok;
 }

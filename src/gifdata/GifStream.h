@@ -51,27 +51,25 @@ class TMemoryStream : public TStream {
     std::size_t FPosition = 0;
 };
 
-// A file opened for reading ("rb") or for writing ("wb", created or truncated).
+// A file opened for reading. Files are never written through a stream: a save
+// builds its bytes in a TMemoryStream and hands them to WriteFileSafely, so a
+// failure cannot leave a half-written file behind.
 class TFileStream : public TStream {
   public:
-    enum TMode { fmRead, fmCreate };
-    TFileStream(const std::string& path, TMode mode);
+    explicit TFileStream(const std::string& path);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
 
     bool IsOpen() const { return FFile != nullptr; }
     std::size_t Read(void* buffer, std::size_t count) override;
+    // Writes nothing: the file is open for reading only.
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Position() const override;
-    std::int64_t Size() const override;
+    std::int64_t Size() const override { return FSize; }
     bool Seek(std::int64_t position) override;
-    // Flushes the library buffers and asks the system to put the data on disk.
-    bool FlushToDisk();
-    // Closes the file; false when buffered data could not be written.
-    bool Close();
 
   private:
     std::FILE* FFile = nullptr;
-    std::int64_t FReadSize = -1; // size of a file opened for reading, taken once
+    std::int64_t FSize = 0; // taken once, when the file is opened
 };

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-// Writes bytes to path, replacing any file of that name. False with a reason
-// in error when the file cannot be created or written (a partly written file
-// is removed).
+// Writes bytes to path through WriteFileSafely (SafeFile.h), replacing any file
+// of that name: the old file stays whole when the write fails, and a replaced
+// file keeps its links, owner and mode; a symbolic link's target is written.
+// False with the system's reason in error ("Permission denied"); the caller
+// names the file.
 bool WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);

@@ -8,16 +8,17 @@
 
 namespace {
 
-std::string CreateMessage(const std::string& path, int error) {
-    return "Cannot create file \"" + path + "\". " + std::strerror(error);
+TSafeWriteResult Failed(const char* verb, const std::string& path, int error) {
+    const std::string reason = std::strerror(error);
+    return {false, std::string("Cannot ") + verb + " file \"" + path + "\". " + reason, reason};
 }
 
-std::string WriteMessage(const std::string& path, int error) {
-    return "Cannot write file \"" + path + "\". " + std::strerror(error);
+TSafeWriteResult CreateFailed(const std::string& path, int error) {
+    return Failed("create", path, error);
 }
 
-TSafeWriteResult Failed(std::string message) {
-    return {false, std::move(message)};
+TSafeWriteResult WriteFailed(const std::string& path, int error) {
+    return Failed("write", path, error);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -92,7 +93,7 @@ enum TRenameOutcome { roDone, roFailed, roUseInPlace };
 // old is the existing file's status, or null for a new file. roUseInPlace when
 // the temporary file cannot be made or cannot take over the old owner.
 TRenameOutcome ReplaceByRename(const std::string& path, const std::string& target, const struct stat* old,
-                               const std::uint8_t* data, std::size_t size, std::string& message) {
+                               const std::uint8_t* data, std::size_t size, TSafeWriteResult& failure) {
     const std::string folder = FolderOf(target);
     const std::size_t slash = target.find_last_of('/');
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
@@ -100,18 +101,18 @@ TRenameOutcome ReplaceByRename(const std::string& path, const std::string& targe
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         if (old) return roUseInPlace;
-        message = CreateMessage(path, errno);
+        failure = CreateFailed(path, errno);
         return roFailed;
     }
-    auto discard = [&](std::string why) {
+    auto discard = [&](TSafeWriteResult why) {
         ::close(fd);
         ::unlink(pattern.c_str());
-        message = std::move(why);
+        failure = std::move(why);
         return roFailed;
     };
     if (old) {
         struct stat mine {};
-        if (::fstat(fd, &mine) != 0) return discard(CreateMessage(path, errno));
+        if (::fstat(fd, &mine) != 0) return discard(CreateFailed(path, errno));
         if ((mine.st_uid != old->st_uid || mine.st_gid != old->st_gid) &&
             ::fchown(fd, old->st_uid, old->st_gid) != 0) {
             // Renaming would hand the file to us: write it in place instead.
@@ -122,18 +123,18 @@ TRenameOutcome ReplaceByRename(const std::string& path, const std::string& targe
     }
     // After the owner: changing the owner clears the set-id bits.
     if (::fchmod(fd, old ? old->st_mode & 07777 : NewFileMode()) != 0)
-        return discard(CreateMessage(path, errno));
-    if (!WriteAll(fd, data, size) || ::fsync(fd) != 0) return discard(WriteMessage(path, errno));
+        return discard(CreateFailed(path, errno));
+    if (!WriteAll(fd, data, size) || ::fsync(fd) != 0) return discard(WriteFailed(path, errno));
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(pattern.c_str());
-        message = WriteMessage(path, error);
+        failure = WriteFailed(path, error);
         return roFailed;
     }
     if (::rename(pattern.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(pattern.c_str());
-        message = WriteMessage(path, error);
+        failure = WriteFailed(path, error);
         return roFailed;
     }
     SyncFolder(folder);
@@ -146,20 +147,20 @@ TSafeWriteResult WriteInPlace(const std::string& path, const std::string& target
                               const std::uint8_t* data, std::size_t size) {
     if (!S_ISREG(old.st_mode)) { // a device or pipe: nothing to put back
         const int fd = ::open(target.c_str(), O_WRONLY);
-        if (fd < 0) return Failed(CreateMessage(path, errno));
+        if (fd < 0) return CreateFailed(path, errno);
         const bool ok = WriteAll(fd, data, size);
         const int error = errno;
         ::close(fd);
-        return ok ? TSafeWriteResult{true, {}} : Failed(WriteMessage(path, error));
+        return ok ? TSafeWriteResult{true, {}, {}} : WriteFailed(path, error);
     }
     const int fd = ::open(target.c_str(), O_RDWR);
-    if (fd < 0) return Failed(CreateMessage(path, errno));
+    if (fd < 0) return CreateFailed(path, errno);
     std::vector<std::uint8_t> keep;
     try {
         keep.resize(std::size_t(old.st_size));
     } catch (const std::bad_alloc&) {
         ::close(fd);
-        return Failed(CreateMessage(path, ENOMEM));
+        return CreateFailed(path, ENOMEM);
     }
     std::size_t have = 0;
     while (have < keep.size()) {
@@ -168,7 +169,7 @@ TSafeWriteResult WriteInPlace(const std::string& path, const std::string& target
         if (n < 0) {
             const int error = errno;
             ::close(fd);
-            return Failed(CreateMessage(path, error));
+            return CreateFailed(path, error);
         }
         if (n == 0) break;
         have += std::size_t(n);
@@ -176,8 +177,8 @@ TSafeWriteResult WriteInPlace(const std::string& path, const std::string& target
     keep.resize(have);
 
     if (WriteAllAt(fd, data, size, 0) && ::ftruncate(fd, off_t(size)) == 0 && ::fsync(fd) == 0) {
-        if (::close(fd) == 0) return {true, {}};
-        return Failed(WriteMessage(path, errno));
+        if (::close(fd) == 0) return {true, {}, {}};
+        return WriteFailed(path, errno);
     }
     const int error = errno;
     // Put the old contents back; the space they held is still ours.
@@ -185,31 +186,31 @@ TSafeWriteResult WriteInPlace(const std::string& path, const std::string& target
     ::ftruncate(fd, off_t(keep.size()));
     ::fsync(fd);
     ::close(fd);
-    return Failed(WriteMessage(path, error));
+    return WriteFailed(path, error);
 }
 
 } // namespace
 
 TSafeWriteResult WriteFileSafely(const std::string& path, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    if (path.empty()) return Failed(CreateMessage(path, ENOENT));
+    if (path.empty()) return CreateFailed(path, ENOENT);
     std::string target;
-    if (!FollowLinks(path, target)) return Failed(CreateMessage(path, errno));
+    if (!FollowLinks(path, target)) return CreateFailed(path, errno);
 
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (!exists && errno != ENOENT) return Failed(CreateMessage(path, errno));
-    if (exists && S_ISDIR(old.st_mode)) return Failed(CreateMessage(path, EISDIR));
+    if (!exists && errno != ENOENT) return CreateFailed(path, errno);
+    if (exists && S_ISDIR(old.st_mode)) return CreateFailed(path, EISDIR);
     if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        return Failed(CreateMessage(path, errno));
+        return CreateFailed(path, errno);
 
     if (!exists || (S_ISREG(old.st_mode) && old.st_nlink == 1)) {
-        std::string message;
-        switch (ReplaceByRename(path, target, exists ? &old : nullptr, bytes, size, message)) {
+        TSafeWriteResult failure;
+        switch (ReplaceByRename(path, target, exists ? &old : nullptr, bytes, size, failure)) {
         case roDone:
-            return {true, {}};
+            return {true, {}, {}};
         case roFailed:
-            return Failed(std::move(message));
+            return failure;
         case roUseInPlace:
             break;
         }

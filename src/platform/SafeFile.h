@@ -20,6 +20,9 @@ struct TSafeWriteResult {
     bool Ok = false;
     // Why the save failed, naming the file the caller asked for; empty on success.
     std::string Message;
+    // The system's reason alone ("Permission denied"), for callers that name
+    // the file in their own words; empty on success.
+    std::string Reason;
 };
 
 TSafeWriteResult WriteFileSafely(const std::string& path, const void* data, std::size_t size);

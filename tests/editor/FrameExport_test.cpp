@@ -1,5 +1,6 @@
 // Frame export without a window: numbered names, the format chosen by the
-// name, pictures read back by ImageMagick, frames without pixels, failures.
+// name, pictures read back by ImageMagick, frames without pixels, failures,
+// and pictures written over files that are linked, write-protected or owned.
 #include "editor/FrameExport.h"
 #include "editor/PreviewPlayer.h"
 #include "gifdata/GifData.h"
@@ -10,7 +11,11 @@
 #include <gtest/gtest.h>
 #include <iterator>
 
+#include "support/FileSizeLimit.h"
 #include "support/ShellRun.h"
+#include "support/TestUser.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -183,6 +188,173 @@ TEST_F(FrameExport, AScreenTooLargeToComposeWritesNothing) {
     EXPECT_TRUE(summary.Failed);
     EXPECT_NE(summary.Error.find("too large"), std::string::npos);
     EXPECT_TRUE(Files().empty());
+}
+
+// ---- writing over files that already exist
+
+class FrameExportOverFiles : public FrameExport {
+  protected:
+    static void WriteText(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string ReadText(const std::string& path) {
+        const std::vector<std::uint8_t> bytes = FileBytes(path);
+        return {bytes.begin(), bytes.end()};
+    }
+    static struct stat Stat(const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+        return st;
+    }
+    // The bytes the first frame exports to a fresh file of that extension.
+    std::vector<std::uint8_t> FreshExport(const std::string& extension) {
+        auto doc = TwoFrames();
+        const std::string path = Path("fresh" + extension);
+        std::string error;
+        EXPECT_EQ(ExportFrame(*doc->Frames[0], path, error), erWritten) << error;
+        std::vector<std::uint8_t> bytes = FileBytes(path);
+        fs::remove(path);
+        return bytes;
+    }
+};
+
+TEST_F(FrameExportOverFiles, AHardLinkedPictureKeepsItsLinkAndBothNamesShowTheNewPicture) {
+    const std::vector<std::uint8_t> expected = FreshExport(".bmp");
+    ASSERT_GT(expected.size(), 54u);
+    WriteText(Path("pic_1.bmp"), "an older picture");
+    ASSERT_EQ(::link(Path("pic_1.bmp").c_str(), Path("other.bmp").c_str()), 0);
+    const ino_t inode = Stat(Path("pic_1.bmp")).st_ino;
+    auto doc = TwoFrames();
+    doc->Frames.resize(1);
+    const TExportSummary summary = ExportAllFrames(*doc, Path("pic.bmp"));
+    ASSERT_FALSE(summary.Failed) << summary.Error;
+    EXPECT_EQ(summary.Written, 1);
+    EXPECT_EQ(FileBytes(Path("pic_1.bmp")), expected);
+    EXPECT_EQ(FileBytes(Path("other.bmp")), expected);
+    EXPECT_EQ(Stat(Path("pic_1.bmp")).st_ino, inode);
+    EXPECT_EQ(Stat(Path("pic_1.bmp")).st_nlink, 2u);
+    EXPECT_EQ(Files(), std::vector<std::string>({"other.bmp", "pic_1.bmp"})); // no temporary file
+}
+
+TEST_F(FrameExportOverFiles, AReplacedPictureKeepsItsMode) {
+    WriteText(Path("f.png"), "old");
+    ASSERT_EQ(::chmod(Path("f.png").c_str(), 0604), 0);
+    auto doc = TwoFrames();
+    std::string error;
+    ASSERT_EQ(ExportFrame(*doc->Frames[0], Path("f.png"), error), erWritten) << error;
+    EXPECT_EQ(FileBytes(Path("f.png")), FreshExport(".png"));
+    EXPECT_EQ(Stat(Path("f.png")).st_mode & 07777, 0604u);
+}
+
+TEST_F(FrameExportOverFiles, ASymbolicLinkStaysALinkAndThePictureGoesToTheFileItNames) {
+    fs::create_directory(Path("real"));
+    WriteText(Path("real/shot.bmp"), "old");
+    ASSERT_EQ(::symlink("real/shot.bmp", Path("link.bmp").c_str()), 0);
+    auto doc = TwoFrames();
+    std::string error;
+    ASSERT_EQ(ExportFrame(*doc->Frames[1], Path("link.bmp"), error), erWritten) << error;
+    EXPECT_TRUE(S_ISLNK(Stat(Path("link.bmp")).st_mode));
+    EXPECT_EQ(fs::read_symlink(Path("link.bmp")).string(), "real/shot.bmp");
+    const std::vector<std::uint8_t> picture = FileBytes(Path("real/shot.bmp"));
+    ASSERT_GT(picture.size(), 54u);
+    EXPECT_EQ(picture[0], 'B');
+    EXPECT_EQ(picture[18], 3); // the second frame: 3 x 2
+    EXPECT_EQ(picture[22], 2);
+}
+
+TEST_F(FrameExportOverFiles, AnExportThatFailsHalfWayLeavesTheOldPictureWhole) {
+    WriteText(Path("pic_1.bmp"), "the old picture");
+    auto doc = TwoFrames();
+    TExportSummary summary;
+    {
+        TFileSizeLimit limit(512); // an 8-bit bitmap with its palette is over 1 KB
+        summary = ExportAllFrames(*doc, Path("pic.bmp"));
+    }
+    EXPECT_TRUE(summary.Failed);
+    EXPECT_EQ(summary.Written, 0);
+    EXPECT_EQ(summary.FailedPath, Path("pic_1.bmp"));
+    EXPECT_EQ(summary.Error, "File too large");
+    EXPECT_EQ(ReadText(Path("pic_1.bmp")), "the old picture");
+    EXPECT_EQ(Files(), std::vector<std::string>({"pic_1.bmp"}));
+}
+
+TEST_F(FrameExportOverFiles, AFolderInThePlaceOfThePictureIsReportedAndKept) {
+    fs::create_directory(Path("pic_1.png"));
+    auto doc = TwoFrames();
+    const TExportSummary summary = ExportAllFrames(*doc, Path("pic.png"));
+    EXPECT_TRUE(summary.Failed);
+    EXPECT_EQ(summary.FailedPath, Path("pic_1.png"));
+    EXPECT_EQ(summary.Error, "Is a directory");
+    EXPECT_TRUE(fs::is_directory(Path("pic_1.png")));
+}
+
+// ---- files of another user (root, acting as a second user whom permissions bind)
+
+class FrameExportAsAnotherUser : public FrameExportOverFiles {
+  protected:
+    void SetUp() override {
+        if (!FindTestUser(User)) GTEST_SKIP() << "needs root to make and act as a second user (useradd)";
+        ASSERT_EQ(::chown(Folder.path().toStdString().c_str(), User.Uid, User.Gid), 0);
+    }
+    TTestUser User;
+};
+
+TEST_F(FrameExportAsAnotherUser, AWriteProtectedPictureIsRefusedNamingTheUsersFile) {
+    WriteText(Path("ro_1.bmp"), "kept");
+    ASSERT_EQ(::chown(Path("ro_1.bmp").c_str(), User.Uid, User.Gid), 0);
+    ASSERT_EQ(::chmod(Path("ro_1.bmp").c_str(), 0444), 0);
+    auto doc = TwoFrames();
+    TExportSummary summary;
+    std::string error;
+    TFrameExportResult single = erWritten;
+    {
+        TActAs as(User);
+        ASSERT_TRUE(as.Ok());
+        summary = ExportAllFrames(*doc, Path("ro.bmp"));
+        single = ExportFrame(*doc->Frames[0], Path("ro_1.bmp"), error);
+    }
+    EXPECT_TRUE(summary.Failed);
+    EXPECT_EQ(summary.Written, 0);
+    EXPECT_EQ(summary.FailedPath, Path("ro_1.bmp"));
+    EXPECT_EQ(summary.Error, "Permission denied");
+    EXPECT_EQ(single, erFailed);
+    EXPECT_EQ(error, "Permission denied");
+    EXPECT_EQ(ReadText(Path("ro_1.bmp")), "kept");
+    EXPECT_EQ(Files(), std::vector<std::string>({"ro_1.bmp"})); // no temporary file left
+}
+
+TEST_F(FrameExportAsAnotherUser, AWritablePictureInAFolderTheUserCannotWriteIsWrittenInPlace) {
+    ASSERT_EQ(::chown(Folder.path().toStdString().c_str(), 0, 0), 0);
+    ASSERT_EQ(::chmod(Folder.path().toStdString().c_str(), 0755), 0);
+    WriteText(Path("mine.png"), "old");
+    ASSERT_EQ(::chown(Path("mine.png").c_str(), User.Uid, User.Gid), 0);
+    const ino_t inode = Stat(Path("mine.png")).st_ino;
+    auto doc = TwoFrames();
+    std::string error;
+    TFrameExportResult result = erFailed;
+    {
+        TActAs as(User);
+        ASSERT_TRUE(as.Ok());
+        result = ExportFrame(*doc->Frames[0], Path("mine.png"), error);
+    }
+    ASSERT_EQ(result, erWritten) << error;
+    EXPECT_EQ(FileBytes(Path("mine.png")), FreshExport(".png"));
+    EXPECT_EQ(Stat(Path("mine.png")).st_ino, inode);
+    EXPECT_EQ(Stat(Path("mine.png")).st_uid, User.Uid);
+}
+
+TEST_F(FrameExportAsAnotherUser, AReplacedPictureKeepsItsOwner) {
+    ASSERT_EQ(::chmod(Folder.path().toStdString().c_str(), 0755), 0);
+    WriteText(Path("theirs.bmp"), "old");
+    ASSERT_EQ(::chown(Path("theirs.bmp").c_str(), User.Uid, User.Gid), 0);
+    ASSERT_EQ(::chmod(Path("theirs.bmp").c_str(), 0640), 0);
+    auto doc = TwoFrames();
+    std::string error;
+    ASSERT_EQ(ExportFrame(*doc->Frames[0], Path("theirs.bmp"), error), erWritten) << error; // as root
+    EXPECT_EQ(FileBytes(Path("theirs.bmp")), FreshExport(".bmp"));
+    EXPECT_EQ(Stat(Path("theirs.bmp")).st_uid, User.Uid);
+    EXPECT_EQ(Stat(Path("theirs.bmp")).st_gid, User.Gid);
+    EXPECT_EQ(Stat(Path("theirs.bmp")).st_mode & 07777, 0640u);
 }
 
 } // namespace

@@ -15,6 +15,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/TestUser.h"
 
 namespace {
 
@@ -301,6 +304,28 @@ TEST_F(MainPreviewTest, AFileThatCannotBeWrittenIsReported) {
     EXPECT_EQ(Dialogs.Messages[0].Caption, "Error");
     EXPECT_EQ(Dialogs.Messages[0].Type, mtError);
     EXPECT_EQ(Dialogs.Messages[0].Text.rfind("Cannot write " + PathOf("missing/pic_1.bmp") + ": ", 0), 0u);
+}
+
+TEST_F(MainPreviewTest, ExportImageOverAWriteProtectedFileNamesTheChosenFileAndKeepsIt) {
+    TTestUser user;
+    if (!FindTestUser(user)) GTEST_SKIP() << "needs root to act as a second user, whom permissions bind";
+    ASSERT_TRUE(Form->LoadFile(WriteIndexTwoGif(PathOf("two.gif"))));
+    const std::string path = PathOf("ro.bmp");
+    WriteFileBytes(path, {'o', 'l', 'd'});
+    ASSERT_EQ(::chown(Dir().c_str(), user.Uid, user.Gid), 0);
+    ASSERT_EQ(::chown(path.c_str(), user.Uid, user.Gid), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    Dialogs.SaveAnswers = {path};
+    Dialogs.MessageAnswers = {mrOk};
+    {
+        TActAs as(user);
+        ASSERT_TRUE(as.Ok());
+        MenuAction(Form->File1, "Export Image...")->trigger();
+    }
+    ASSERT_EQ(Dialogs.Messages.size(), 1u);
+    EXPECT_EQ(Dialogs.Messages[0].Caption, "Error");
+    EXPECT_EQ(Dialogs.Messages[0].Text, "Cannot write " + path + ": Permission denied");
+    EXPECT_EQ(ReadFileBytes(path), TBytes({'o', 'l', 'd'}));
 }
 
 TEST_F(MainPreviewTest, ExportAllImagesOnAnEmptyDocumentAsksNothing) {

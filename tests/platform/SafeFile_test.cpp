@@ -61,6 +61,7 @@ TEST_F(SafeFile, ANewFileGetsTheBytesAndTheModeTheUmaskAllows) {
     ::umask(mask);
     ASSERT_TRUE(result.Ok) << result.Message;
     EXPECT_TRUE(result.Message.empty());
+    EXPECT_TRUE(result.Reason.empty());
     EXPECT_EQ(Read(path), "GIF89a new");
     EXPECT_EQ(Stat(path).st_mode & 07777, 0644u);
     EXPECT_TRUE(Others({"new.gif"}).empty());
@@ -119,6 +120,7 @@ TEST_F(SafeFile, AFolderIsRefusedNamingIt) {
     const TSafeWriteResult result = Save(path, "x");
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Message, "Cannot create file \"" + path + "\". Is a directory");
+    EXPECT_EQ(result.Reason, "Is a directory");
 }
 
 TEST_F(SafeFile, AFailedReplaceLeavesTheOldFileAndNoTemporaryFile) {
@@ -131,7 +133,8 @@ TEST_F(SafeFile, AFailedReplaceLeavesTheOldFileAndNoTemporaryFile) {
         result = Save(path, big);
     }
     EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Message.rfind("Cannot write file \"" + path + "\". ", 0), 0u) << result.Message;
+    EXPECT_EQ(result.Message, "Cannot write file \"" + path + "\". File too large");
+    EXPECT_EQ(result.Reason, "File too large");
     EXPECT_EQ(Read(path), "old");
     EXPECT_TRUE(Others({"plain.gif"}).empty());
 }
@@ -147,7 +150,8 @@ TEST_F(SafeFile, AFailedWriteInPlacePutsTheOldBytesBack) {
         result = Save(path, std::string(64 * 1024, 'n'));
     }
     EXPECT_FALSE(result.Ok);
-    EXPECT_EQ(result.Message.rfind("Cannot write file \"" + path + "\". ", 0), 0u) << result.Message;
+    EXPECT_EQ(result.Message, "Cannot write file \"" + path + "\". File too large");
+    EXPECT_EQ(result.Reason, "File too large");
     EXPECT_EQ(Read(path), old);
     EXPECT_EQ(Stat(other).st_nlink, 2u);
 }
@@ -224,6 +228,7 @@ TEST_F(SafeFileOwners, AWriteProtectedFileIsRefusedWithAMessageNamingIt) {
     }
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(result.Message, "Cannot create file \"" + path + "\". Permission denied");
+    EXPECT_EQ(result.Reason, "Permission denied");
     EXPECT_EQ(Read(path), "old");
     EXPECT_TRUE(Others({"ro.gif"}).empty());
 }
