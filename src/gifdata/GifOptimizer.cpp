@@ -182,6 +182,21 @@ class TScreenCompare {
         return box;
     }
 
+    // What drawing b over a costs, roughly: chiefly the pixels that differ
+    // (the unchanged ones inside the box code cheaply as transparent), then
+    // the box of the differences.
+    static constexpr std::int64_t DifferingPixelWeight = 64;
+    std::int64_t Cost(const TScreen& a, const TScreen& b) const {
+        const TRect box = Differences(a, b);
+        std::int64_t count = 0;
+        for (int y = box.Top; y < box.Bottom; ++y) {
+            const std::uint32_t* ra = a.data() + std::size_t(y) * Width;
+            const std::uint32_t* rb = b.data() + std::size_t(y) * Width;
+            for (int x = box.Left; x < box.Right; ++x) count += ra[x] != rb[x] ? 1 : 0;
+        }
+        return box.Area() + DifferingPixelWeight * count;
+    }
+
     // The box of the pixels that are transparent in wanted and not the same in
     // shown: a frame drawn over shown cannot make them so.
     TRect Unreachable(const TScreen& wanted, const TScreen& shown) const {
@@ -285,7 +300,7 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
             std::int64_t bestCost = -1;
             int best = 1;
             if (compare.Unreachable(next, current).Empty()) { // leave the frame standing
-                bestCost = compare.Differences(next, current).Area();
+                bestCost = compare.Cost(next, current);
             }
             TRect cleared = rect;
             cleared.Include(compare.Missing(next, current, mode.Cleared));
@@ -294,15 +309,14 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
             const bool firstStaysOpaque =
                 !(i == 0 && mode.FirstOpaque && compare.AnyTransparent(current, cleared));
             if (firstStaysOpaque && compare.Unreachable(next, after).Empty()) {
-                const std::int64_t backgroundCost =
-                    compare.Differences(next, after).Area() + cleared.Area() - rect.Area();
+                const std::int64_t backgroundCost = compare.Cost(next, after) + cleared.Area() - rect.Area();
                 if (bestCost < 0 || backgroundCost < bestCost) {
                     bestCost = backgroundCost;
                     best = 2;
                 }
             }
             if (compare.Unreachable(next, before).Empty()) {
-                const std::int64_t previousCost = compare.Differences(next, before).Area();
+                const std::int64_t previousCost = compare.Cost(next, before);
                 if (bestCost < 0 || previousCost < bestCost) {
                     bestCost = previousCost;
                     best = 3;
@@ -443,6 +457,32 @@ std::vector<std::uint32_t> VariantPixels(const TPlan& plan, TVariant variant) {
     return pixels;
 }
 
+// The pixels of a frame whose free pixels may keep their colour: every drawn
+// colour, then the free colours most often met while the frame holds at most
+// limit colours (with globalIndex, only those the global table has); free
+// pixels of the other colours are left transparent. colorCount bounds the
+// colour numbers.
+std::vector<std::uint32_t> FreeChoicePixels(const TPlan& plan, const std::vector<int>& globalIndex,
+                                            std::size_t colorCount, std::size_t limit) {
+    std::vector<std::uint32_t> pixels = VariantPixels(plan, vaOpaque);
+    std::vector<std::int64_t> freeCount(colorCount, 0);
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        if (plan.Kinds[k] == pkFree) ++freeCount[pixels[k]];
+    std::vector<std::uint8_t> keep(colorCount, 0);
+    for (std::uint32_t c : plan.DrawColors) keep[c] = 1;
+    std::vector<std::pair<std::int64_t, std::uint32_t>> ranked;
+    for (std::uint32_t c : plan.AllColors)
+        if (!keep[c] && (globalIndex.empty() || globalIndex[c] >= 0)) ranked.push_back({freeCount[c], c});
+    const std::size_t room = limit > plan.DrawColors.size() ? limit - plan.DrawColors.size() : 0;
+    if (ranked.size() > room)
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::size_t i = 0; i < ranked.size() && i < room; ++i) keep[ranked[i].second] = 1;
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        if (plan.Kinds[k] == pkFree && !keep[pixels[k]]) pixels[k] = ClearPixel;
+    return pixels;
+}
+
 // A coding of a frame: indices, transparent index, local palette when it has one, size.
 struct TCoding {
     std::vector<std::uint8_t> Indices;
@@ -483,11 +523,18 @@ TCoding GlobalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan
     return coding;
 }
 
+// The colours of first (all present in pixels) take the lowest slots.
 TCoding LocalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan, const TColorNumbers& colors,
-                    std::vector<int>& scratch, bool measure) {
+                    std::vector<int>& scratch, bool measure,
+                    const std::vector<std::uint32_t>* first = nullptr) {
     TCoding coding;
     coding.Local = true;
     std::vector<std::uint32_t> used;
+    if (first)
+        for (std::uint32_t c : *first) {
+            scratch[c] = int(used.size());
+            used.push_back(c);
+        }
     bool transparent = false;
     for (std::uint32_t c : pixels) {
         if (c == ClearPixel) {
@@ -516,56 +563,119 @@ TCoding LocalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan,
     return coding;
 }
 
-// backgroundNumber (or -1) is a colour the global table must hold in slot 0.
-// The pixels of a frame whose free pixels may be their colour or transparent:
-// each free pixel takes whichever value lets the LZW string being matched grow,
-// as the encoder's own greedy matching will meet them (same string table, same
-// clear rule), so the encoder finds the long strings this leaves for it.
-void FillByMatching(TCoding& coding, const TPlan& plan) {
-    std::vector<std::uint8_t>& out = coding.Indices;
-    const std::size_t n = out.size();
-    const auto transparent = std::uint8_t(coding.TransparentIndex);
-    int largest = transparent;
-    for (std::uint8_t index : out) largest = std::max<int>(largest, index);
-    const int bits = std::max(2, BitsForCount(std::uint32_t(largest) + 1));
-    const int first = (1 << bits) + 2;
-    auto table = std::make_unique<THashTable>();
-    int freeCode = first;
-    auto alternative = [&](std::size_t k) { return plan.Kinds[k] == pkFree ? transparent : out[k]; };
-    if (plan.Kinds[0] == pkFree) out[0] = transparent;
-    std::uint32_t prefix = out[0];
-    for (std::size_t k = 1; k < n; ++k) {
-        const std::uint8_t a = out[k], b = alternative(k);
-        const int codeA = table->Lookup(prefix << 8 | a);
-        const int codeB = b == a ? THashTable::NotFound : table->Lookup(prefix << 8 | b);
-        if (codeA != THashTable::NotFound || codeB != THashTable::NotFound) {
-            bool takeB = codeA == THashTable::NotFound;
-            if (codeA != THashTable::NotFound && codeB != THashTable::NotFound && k + 1 < n) {
-                // Both continue: look one pixel further.
-                const std::uint8_t na = out[k + 1], nb = alternative(k + 1);
-                auto continues = [&](int code) {
-                    return table->Lookup(std::uint32_t(code) << 8 | na) != THashTable::NotFound ||
-                           table->Lookup(std::uint32_t(code) << 8 | nb) != THashTable::NotFound;
-                };
-                takeB = !continues(codeA) && continues(codeB);
-            }
-            out[k] = takeB ? b : a;
-            prefix = std::uint32_t(takeB ? codeB : codeA);
-            continue;
-        }
-        // The string ends here; a free pixel starts the next one like its neighbour.
-        const std::uint8_t value = (b != a && out[k - 1] != a) ? b : a;
-        if (freeCode < 0xFFF) {
-            table->Insert(prefix << 8 | value, freeCode++);
-        } else {
-            table->Reset();
-            freeCode = first;
-        }
-        out[k] = value;
-        prefix = value;
-    }
-}
+// Chooses the values of free pixels a string at a time, as the encoder's
+// greedy matching will meet them (same string table, same clear rule, so the
+// encoder finds exactly these strings). Each pixel has a preferred value (for
+// a free pixel: transparent) and another one (its colour; the same value when
+// the pixel has no choice). A string keeps to the preferred values unless a
+// search over the table's strings along the other values finds a longer one:
+// mixing the two kinds of strings in the table only pays where it makes the
+// strings longer. The search is bounded by a budget of table reads.
+constexpr int MatchBudget = 64;
 
+class TMatchFiller {
+  public:
+    TMatchFiller(std::vector<std::uint8_t>& out, std::vector<std::uint8_t> other, int budget)
+        : Out(out), Other(std::move(other)), Budget(budget), Table(std::make_unique<THashTable>()),
+          Choice(out.size()), Best(out.size()) {}
+
+    // bits: the code size the encoder will use.
+    void Run(int bits) {
+        const std::size_t n = Out.size();
+        if (n == 0) return;
+        const int first = (1 << bits) + 2;
+        int freeCode = first;
+        Table->Reset();
+        std::size_t start = 0;
+        for (;;) {
+            std::size_t end = Longest(start);
+            std::copy(Best.begin() + std::ptrdiff_t(start + 1), Best.begin() + std::ptrdiff_t(end),
+                      Out.begin() + std::ptrdiff_t(start + 1));
+            std::uint32_t code = Out[start];
+            for (std::size_t k = start + 1; k < end; ++k)
+                code = std::uint32_t(Table->Lookup(code << 8 | Out[k]));
+            // A search cut short by the budget is finished greedily.
+            while (end < n) {
+                int next = Table->Lookup(code << 8 | Out[end]);
+                if (next == THashTable::NotFound && Other[end] != Out[end]) {
+                    next = Table->Lookup(code << 8 | Other[end]);
+                    if (next != THashTable::NotFound) Out[end] = Other[end];
+                }
+                if (next == THashTable::NotFound) break;
+                code = std::uint32_t(next);
+                ++end;
+            }
+            if (end >= n) return;
+            if (freeCode < 0xFFF) {
+                Table->Insert(code << 8 | Out[end], freeCode++);
+            } else {
+                Table->Reset();
+                freeCode = first;
+            }
+            start = end;
+        }
+    }
+
+  private:
+    // The end of the string that starts with Out[start]; its values are left in Best.
+    std::size_t Longest(std::size_t start) {
+        const std::size_t n = Out.size();
+        // The string along the preferred values.
+        std::size_t plain = start + 1;
+        for (std::uint32_t code = Out[start]; plain < n; ++plain) {
+            const int next = Table->Lookup(code << 8 | Out[plain]);
+            if (next == THashTable::NotFound) break;
+            code = std::uint32_t(next);
+        }
+        std::copy(Out.begin() + std::ptrdiff_t(start + 1), Out.begin() + std::ptrdiff_t(plain),
+                  Best.begin() + std::ptrdiff_t(start + 1));
+        std::size_t best = plain;
+        int budget = Budget;
+        Stack.clear();
+        Stack.push_back({Out[start], start + 1, 0, false});
+        auto record = [&](std::size_t pos) {
+            if (pos <= best) return;
+            best = pos;
+            std::copy(Choice.begin() + std::ptrdiff_t(start + 1), Choice.begin() + std::ptrdiff_t(pos),
+                      Best.begin() + std::ptrdiff_t(start + 1));
+        };
+        while (!Stack.empty() && budget > 0) {
+            TStep& step = Stack.back();
+            const bool end = step.Pos >= n;
+            const std::uint8_t a = end ? 0 : Out[step.Pos], b = end ? 0 : Other[step.Pos];
+            if (end || step.Option >= (a == b ? 1 : 2)) {
+                if (!step.Extended) record(step.Pos);
+                Stack.pop_back();
+                continue;
+            }
+            const std::uint8_t value = step.Option == 0 ? a : b;
+            ++step.Option;
+            --budget;
+            const int child = Table->Lookup(step.Code << 8 | value);
+            if (child == THashTable::NotFound) continue;
+            step.Extended = true;
+            Choice[step.Pos] = value;
+            Stack.push_back({std::uint32_t(child), step.Pos + 1, 0, false});
+        }
+        return best;
+    }
+
+    struct TStep {
+        std::uint32_t Code;
+        std::size_t Pos; // the next pixel
+        int Option;      // the next value to try: 0 the preferred, 1 the other
+        bool Extended;   // a value continued the string
+    };
+
+    std::vector<std::uint8_t>& Out;
+    std::vector<std::uint8_t> Other;
+    int Budget;
+    std::unique_ptr<THashTable> Table;
+    std::vector<std::uint8_t> Choice, Best;
+    std::vector<TStep> Stack;
+};
+
+// backgroundNumber (or -1) is a colour the global table must hold in slot 0.
 bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int level, int backgroundNumber,
                    std::vector<int>& globalOrder, std::string& error) {
     std::vector<std::uint32_t> stamp(colors.Count(), ClearPixel);
@@ -608,17 +718,40 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                 global.push_back(c);
             }
     }
-    // Colours drawn by many frames first: with tight codes, a frame that draws
-    // only low slots gets narrow codes. The background colour keeps slot 0.
+    // With tight codes a frame's code width follows the highest slot it
+    // draws: the colours of the frames that draw the fewest go first, so as
+    // many frames as possible get narrow codes. Among one frame's colours,
+    // those drawn by many frames lead. The background colour keeps slot 0.
     {
-        // A frame drawing more than 128 colours needs 8-bit codes wherever they
-        // sit, so only the frames with fewer count.
         std::vector<int> frames(colors.Count(), 0);
+        std::vector<const TPlan*> order;
         for (const TPlan& plan : plans)
-            if (!plan.PassThrough && plan.Global && plan.DrawColors.size() <= 128)
+            if (!plan.PassThrough && plan.Global) {
+                order.push_back(&plan);
                 for (std::uint32_t c : plan.DrawColors) ++frames[c];
-        std::stable_sort(global.begin() + (backgroundNumber >= 0 ? 1 : 0), global.end(),
-                         [&frames](std::uint32_t a, std::uint32_t b) { return frames[a] > frames[b]; });
+            }
+        std::stable_sort(order.begin(), order.end(), [](const TPlan* a, const TPlan* b) {
+            return a->DrawColors.size() < b->DrawColors.size();
+        });
+        const std::size_t fixed = backgroundNumber >= 0 ? 1 : 0;
+        std::vector<std::uint32_t> sorted(global.begin(), global.begin() + std::ptrdiff_t(fixed));
+        std::vector<char> placed(colors.Count(), 0);
+        for (std::uint32_t c : sorted) placed[c] = 1;
+        std::vector<std::uint32_t> fresh;
+        for (const TPlan* plan : order) {
+            fresh.clear();
+            for (std::uint32_t c : plan->DrawColors)
+                if (!placed[c]) {
+                    placed[c] = 1;
+                    fresh.push_back(c);
+                }
+            std::stable_sort(fresh.begin(), fresh.end(),
+                             [&frames](std::uint32_t a, std::uint32_t b) { return frames[a] > frames[b]; });
+            sorted.insert(sorted.end(), fresh.begin(), fresh.end());
+        }
+        for (std::uint32_t c : global)
+            if (!placed[c]) sorted.push_back(c); // kept only where a frame may draw them
+        global = std::move(sorted);
         for (std::size_t i = 0; i < global.size(); ++i) globalIndex[global[i]] = int(i);
     }
     const int globalCount = int(global.size());
@@ -646,21 +779,48 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         const bool tryLocal =
             level >= 3 && plan.AllColors.size() <= 64 &&
             BitsForCount(std::uint32_t(plan.AllColors.size()) + 1) < BitsForCount(std::uint32_t(tableCount));
-        if (level >= 3 && plan.HasFree && plan.OpaqueAllowed && plan.AllColors.size() < 256) {
-            // Every colour in its slot and a transparent slot none of them takes.
-            std::vector<std::uint32_t> pixels = VariantPixels(plan, vaOpaque);
-            pixels.push_back(ClearPixel);
+        if (level >= 3 && plan.HasFree && plan.DrawColors.size() < 256) {
+            // Every colour that fits in its slot and a transparent slot none of
+            // them takes; free pixels of the colours left out stay transparent.
             TCoding global, local;
-            if (plan.Global) global = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, false);
-            if (!plan.MustBeGlobal && (!plan.Global || tryLocal))
-                local = LocalCoding(pixels, plan, colors, scratch, false);
+            if (plan.Global) {
+                std::vector<std::uint32_t> pixels = FreeChoicePixels(plan, globalIndex, colors.Count(), 256);
+                pixels.push_back(ClearPixel);
+                global = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, false);
+            }
+            if (!plan.MustBeGlobal && (!plan.Global || tryLocal)) {
+                std::vector<std::uint32_t> pixels = FreeChoicePixels(plan, {}, colors.Count(), 255);
+                pixels.push_back(ClearPixel);
+                local = LocalCoding(pixels, plan, colors, scratch, false, &plan.DrawColors);
+            }
             for (TCoding* coding : {&global, &local}) {
                 if (coding->Indices.empty() || coding->Bytes < 0) continue;
                 coding->Indices.pop_back();
-                FillByMatching(*coding, plan);
-                coding->Bytes = EncodedSize(coding->Indices, plan.Rect, tableCount);
-                if (coding->Local) coding->Bytes += 3 * (std::int64_t(2) << SizeCodeFor(coding->LocalCount));
-                if (best.Bytes < 0 || coding->Bytes < best.Bytes) best = std::move(*coding);
+                // The widest codes the drawn pixels need, and the widest any would.
+                int needed = coding->TransparentIndex, largest = needed;
+                for (std::size_t k = 0; k < coding->Indices.size(); ++k) {
+                    largest = std::max<int>(largest, coding->Indices[k]);
+                    if (plan.Kinds[k] != pkFree) needed = std::max<int>(needed, coding->Indices[k]);
+                }
+                const int neededBits = std::max(2, BitsForCount(std::uint32_t(needed) + 1));
+                const int largestBits = std::max(2, BitsForCount(std::uint32_t(largest) + 1));
+                for (int bits = neededBits; bits <= largestBits; ++bits) {
+                    TCoding trial = bits == largestBits ? std::move(*coding) : *coding;
+                    // Free pixels are transparent unless their colour makes a
+                    // longer string; those above the code width always are.
+                    const auto transparent = std::uint8_t(trial.TransparentIndex);
+                    std::vector<std::uint8_t> colours(trial.Indices);
+                    for (std::size_t k = 0; k < colours.size(); ++k)
+                        if (plan.Kinds[k] == pkFree) {
+                            if (colours[k] >= (1 << bits)) colours[k] = transparent;
+                            trial.Indices[k] = transparent;
+                        }
+                    TMatchFiller filler(trial.Indices, std::move(colours), MatchBudget);
+                    filler.Run(bits);
+                    trial.Bytes = EncodedSize(trial.Indices, plan.Rect, tableCount);
+                    if (trial.Local) trial.Bytes += 3 * (std::int64_t(2) << SizeCodeFor(trial.LocalCount));
+                    if (best.Bytes < 0 || trial.Bytes < best.Bytes) best = std::move(trial);
+                }
             }
         }
         for (TVariant variant : variants) {
