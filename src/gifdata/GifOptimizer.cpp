@@ -898,6 +898,27 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
     return true;
 }
 
+// A copy of source for owner: its place, flags, extensions, palette, title
+// and, when withPixels, its pixels.
+std::unique_ptr<TGIFImageData> CloneFrame(const TGIFImageData& source, TGIFData& owner, bool withPixels) {
+    auto frame = std::make_unique<TGIFImageData>(&owner);
+    frame->Left = source.Left;
+    frame->Top = source.Top;
+    frame->Width = source.Width;
+    frame->Height = source.Height;
+    frame->ImageFlags = source.ImageFlags;
+    for (const auto& extension : source.Extensions) frame->Extensions.push_back(extension->Clone());
+    if (withPixels) {
+        frame->Pixels = source.Pixels;
+        frame->PixelCount = source.PixelCount;
+    }
+    frame->Control.reset(static_cast<TGIFGraphicControlExtension*>(source.Control->Clone().release()));
+    frame->LocalPalette = source.LocalPalette;
+    frame->Title = source.Title;
+    frame->TightCodeSize = source.TightCodeSize;
+    return frame;
+}
+
 void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbers& colors,
                 const std::vector<int>& globalOrder) {
     std::vector<std::unique_ptr<TGIFImageData>> frames;
@@ -907,20 +928,8 @@ void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbe
 
     for (TPlan& plan : plans) {
         const TGIFImageData& source = *plan.Source;
-        auto frame = std::make_unique<TGIFImageData>(&document);
-        frame->Title = source.Title;
-        for (const auto& extension : source.Extensions) frame->Extensions.push_back(extension->Clone());
-        frame->Control.reset(static_cast<TGIFGraphicControlExtension*>(source.Control->Clone().release()));
-        if (plan.PassThrough) {
-            frame->Left = source.Left;
-            frame->Top = source.Top;
-            frame->Width = source.Width;
-            frame->Height = source.Height;
-            frame->ImageFlags = source.ImageFlags;
-            frame->Pixels = source.Pixels;
-            frame->PixelCount = source.PixelCount;
-            frame->LocalPalette = source.LocalPalette;
-        } else {
+        auto frame = CloneFrame(source, document, plan.PassThrough);
+        if (!plan.PassThrough) {
             frame->Left = std::uint16_t(plan.Rect.Left);
             frame->Top = std::uint16_t(plan.Rect.Top);
             frame->Width = std::uint16_t(plan.Rect.Width());
@@ -1112,20 +1121,7 @@ std::unique_ptr<TGIFData> CloneDocument(const TGIFData& document) {
         copy->GlobalPalette = document.GlobalPalette;
         copy->TitleExtension->Data = document.TitleExtension->Data;
         for (const auto& source : document.Frames) {
-            auto frame = std::make_unique<TGIFImageData>(copy.get());
-            frame->Left = source->Left;
-            frame->Top = source->Top;
-            frame->Width = source->Width;
-            frame->Height = source->Height;
-            frame->ImageFlags = source->ImageFlags;
-            for (const auto& extension : source->Extensions) frame->Extensions.push_back(extension->Clone());
-            frame->Pixels = source->Pixels;
-            frame->PixelCount = source->PixelCount;
-            frame->Control.reset(
-                static_cast<TGIFGraphicControlExtension*>(source->Control->Clone().release()));
-            frame->LocalPalette = source->LocalPalette;
-            frame->Title = source->Title;
-            frame->TightCodeSize = source->TightCodeSize;
+            auto frame = CloneFrame(*source, *copy, true);
             copy->Frames.push_back(std::move(frame));
         }
         return copy;
