@@ -1082,6 +1082,8 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
                 std::unique_ptr<TGIFData> result = CloneDocument(document);
                 if (!result) throw std::bad_alloc();
                 ApplyPlans(*result, plans, colors, globalOrder);
+                // A file read without a title block gets none added.
+                if (document.TitleExtension->Data.empty()) result->OmitEmptyTitles = true;
                 const std::int64_t after = EstimateSavedSize(*result);
                 bool smaller = after >= 0 && ImageDataExceeds(document, after);
                 if (!smaller && after >= 0) {
@@ -1094,6 +1096,7 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
                     document.GlobalPalette = result->GlobalPalette;
                     document.ScreenFlags = result->ScreenFlags;
                     document.BackgroundIndex = result->BackgroundIndex;
+                    document.OmitEmptyTitles = result->OmitEmptyTitles;
                     document.UpdateGlobalUsage();
                 }
             }
@@ -1120,6 +1123,7 @@ std::unique_ptr<TGIFData> CloneDocument(const TGIFData& document) {
         copy->Looping = document.Looping;
         copy->GlobalPalette = document.GlobalPalette;
         copy->TitleExtension->Data = document.TitleExtension->Data;
+        copy->OmitEmptyTitles = document.OmitEmptyTitles;
         for (const auto& source : document.Frames) {
             auto frame = CloneFrame(*source, *copy, true);
             copy->Frames.push_back(std::move(frame));
