@@ -25,14 +25,6 @@ void THashTable::Insert(std::uint32_t key, int code) {
     Slots[slot] = (key << 12) | (std::uint32_t(code) & 0xFFF);
 }
 
-int THashTable::Lookup(std::uint32_t key) const {
-    for (std::uint32_t slot = Hash(key);; slot = Rehash(slot)) {
-        const std::uint32_t entry = Slots[slot];
-        if ((entry >> 12) == key) return int(entry & 0xFFF);
-        if (entry >= EmptyBelow) return NotFound;
-    }
-}
-
 // ---- TGIFEncoder
 
 namespace {

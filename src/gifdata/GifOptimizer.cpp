@@ -223,11 +223,13 @@ class TScreenCompare {
     int Width, Height;
 
   private:
+    // test holds only where the two pixels differ, so equal rows are skipped whole.
     template <class TTest> TRect Box(const TScreen& wanted, const TScreen& shown, TTest test) const {
         TRect box;
         for (int y = 0; y < Height; ++y) {
             const std::uint32_t* rw = wanted.data() + std::size_t(y) * Width;
             const std::uint32_t* rs = shown.data() + std::size_t(y) * Width;
+            if (std::equal(rw, rw + Width, rs)) continue;
             int left = -1, right = -1;
             for (int x = 0; x < Width; ++x)
                 if (test(rw[x], rs[x])) {
@@ -575,25 +577,30 @@ constexpr int MatchBudget = 64;
 
 class TMatchFiller {
   public:
-    TMatchFiller(std::vector<std::uint8_t>& out, std::vector<std::uint8_t> other, int budget)
-        : Out(out), Other(std::move(other)), Budget(budget), Table(std::make_unique<THashTable>()),
-          Choice(out.size()), Best(out.size()) {}
+    explicit TMatchFiller(int budget) : Budget(budget), Table(std::make_unique<THashTable>()) {}
 
-    // bits: the code size the encoder will use.
-    void Run(int bits) {
-        const std::size_t n = Out.size();
-        if (n == 0) return;
+    // bits: the code size the encoder will use (the width of the largest
+    // index it meets). Returns the bytes the encoder will write for Out: it
+    // counts the codes as the encoder sends them.
+    std::int64_t Run(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& other, int bits) {
+        Out = out.data();
+        Other = other.data();
+        const std::size_t n = out.size();
+        Size = n;
+        if (Choice.size() < n) {
+            Choice.resize(n);
+            Best.resize(n);
+            PathCode.resize(n);
+        }
         const int first = (1 << bits) + 2;
         int freeCode = first;
+        int codeSize = bits + 1, maxCode = (1 << codeSize) - 1;
+        std::int64_t codeBits = codeSize; // the clear code that starts the data
         Table->Reset();
         std::size_t start = 0;
-        for (;;) {
+        while (n > 0) {
             std::size_t end = Longest(start);
-            std::copy(Best.begin() + std::ptrdiff_t(start + 1), Best.begin() + std::ptrdiff_t(end),
-                      Out.begin() + std::ptrdiff_t(start + 1));
-            std::uint32_t code = Out[start];
-            for (std::size_t k = start + 1; k < end; ++k)
-                code = std::uint32_t(Table->Lookup(code << 8 | Out[k]));
+            std::uint32_t code = EndCode;
             // A search cut short by the budget is finished greedily.
             while (end < n) {
                 int next = Table->Lookup(code << 8 | Out[end]);
@@ -605,58 +612,84 @@ class TMatchFiller {
                 code = std::uint32_t(next);
                 ++end;
             }
-            if (end >= n) return;
+            codeBits += codeSize; // the string's code
+            if (freeCode > maxCode) {
+                ++codeSize;
+                maxCode = codeSize == 12 ? 4096 : (1 << codeSize) - 1;
+            }
+            if (end >= n) break;
             if (freeCode < 0xFFF) {
                 Table->Insert(code << 8 | Out[end], freeCode++);
             } else {
+                codeBits += codeSize; // a clear code
+                codeSize = bits + 1;
+                maxCode = (1 << codeSize) - 1;
                 Table->Reset();
                 freeCode = first;
             }
             start = end;
         }
+        codeBits += codeSize; // the end code
+        const std::int64_t data = (codeBits + 7) / 8;
+        return 1 + data + (data + 254) / 255 + 1; // code size byte, sub-blocks, terminator
     }
 
   private:
-    // The end of the string that starts with Out[start]; its values are left in Best.
+    // The end of the string that starts with Out[start]; the values of the
+    // pixels after the first are set in Out.
     std::size_t Longest(std::size_t start) {
-        const std::size_t n = Out.size();
-        // The string along the preferred values.
+        const std::size_t n = Size;
+        // The string along the preferred values, with the code reached before each pixel.
         std::size_t plain = start + 1;
-        for (std::uint32_t code = Out[start]; plain < n; ++plain) {
+        std::uint32_t code = Out[start];
+        for (; plain < n; ++plain) {
+            PathCode[plain] = code;
             const int next = Table->Lookup(code << 8 | Out[plain]);
             if (next == THashTable::NotFound) break;
             code = std::uint32_t(next);
         }
-        std::copy(Out.begin() + std::ptrdiff_t(start + 1), Out.begin() + std::ptrdiff_t(plain),
-                  Best.begin() + std::ptrdiff_t(start + 1));
-        std::size_t best = plain;
+        EndCode = code;
+        std::size_t best = plain, bestBranch = 0;
         int budget = Budget;
-        Stack.clear();
-        Stack.push_back({Out[start], start + 1, 0, false});
-        auto record = [&](std::size_t pos) {
-            if (pos <= best) return;
-            best = pos;
-            std::copy(Choice.begin() + std::ptrdiff_t(start + 1), Choice.begin() + std::ptrdiff_t(pos),
-                      Best.begin() + std::ptrdiff_t(start + 1));
-        };
-        while (!Stack.empty() && budget > 0) {
-            TStep& step = Stack.back();
-            const bool end = step.Pos >= n;
-            const std::uint8_t a = end ? 0 : Out[step.Pos], b = end ? 0 : Other[step.Pos];
-            if (end || step.Option >= (a == b ? 1 : 2)) {
-                if (!step.Extended) record(step.Pos);
-                Stack.pop_back();
-                continue;
-            }
-            const std::uint8_t value = step.Option == 0 ? a : b;
-            ++step.Option;
+        // Where a pixel of that string (or the one that ended it) may take its
+        // other value, the strings going on from there.
+        for (std::size_t branch = start + 1; branch <= plain && branch < n && budget > 0; ++branch) {
+            if (Other[branch] == Out[branch]) continue;
             --budget;
-            const int child = Table->Lookup(step.Code << 8 | value);
+            const int child = Table->Lookup(PathCode[branch] << 8 | Other[branch]);
             if (child == THashTable::NotFound) continue;
-            step.Extended = true;
-            Choice[step.Pos] = value;
-            Stack.push_back({std::uint32_t(child), step.Pos + 1, 0, false});
+            Choice[branch] = Other[branch];
+            Stack.clear();
+            Stack.push_back({std::uint32_t(child), branch + 1, 0, false});
+            while (!Stack.empty() && budget > 0) {
+                TStep& step = Stack.back();
+                const bool end = step.Pos >= n;
+                const std::uint8_t a = end ? 0 : Out[step.Pos], b = end ? 0 : Other[step.Pos];
+                if (end || step.Option >= (a == b ? 1 : 2)) {
+                    if (!step.Extended && step.Pos > best) {
+                        best = step.Pos;
+                        bestBranch = branch;
+                        EndCode = step.Code;
+                        std::copy(Choice.begin() + std::ptrdiff_t(branch),
+                                  Choice.begin() + std::ptrdiff_t(best),
+                                  Best.begin() + std::ptrdiff_t(branch));
+                    }
+                    Stack.pop_back();
+                    continue;
+                }
+                const std::uint8_t value = step.Option == 0 ? a : b;
+                ++step.Option;
+                --budget;
+                const int next = Table->Lookup(step.Code << 8 | value);
+                if (next == THashTable::NotFound) continue;
+                step.Extended = true;
+                Choice[step.Pos] = value;
+                Stack.push_back({std::uint32_t(next), step.Pos + 1, 0, false});
+            }
         }
+        if (bestBranch != 0)
+            std::copy(Best.begin() + std::ptrdiff_t(bestBranch), Best.begin() + std::ptrdiff_t(best),
+                      Out + bestBranch);
         return best;
     }
 
@@ -667,12 +700,214 @@ class TMatchFiller {
         bool Extended;   // a value continued the string
     };
 
-    std::vector<std::uint8_t>& Out;
-    std::vector<std::uint8_t> Other;
+    std::uint8_t* Out = nullptr;
+    const std::uint8_t* Other = nullptr;
+    std::size_t Size = 0;
     int Budget;
     std::unique_ptr<THashTable> Table;
     std::vector<std::uint8_t> Choice, Best;
+    std::vector<std::uint32_t> PathCode;
+    std::uint32_t EndCode = 0; // the code of the string Longest found
     std::vector<TStep> Stack;
+};
+
+// Orders the global table's colours for narrow codes. A frame's code width
+// is set by the highest slot it draws and its transparent slot; the cost of
+// an order is the sum over the frames of that width times the frame's weight
+// (the pixels it draws, for the codes they take). Two orders are made, the
+// cheaper is kept and improved: frames whose colours fit in fewest slots
+// first, and frames joining a width at a time (while 2, 4, 8, ... slots hold
+// them, those with many pixels and few new colours first). Then a frame's
+// colours move to the front while that lowers the cost. The first fixed
+// slots stay; colours no frame draws go last.
+class TSlotOrder {
+  public:
+    TSlotOrder(const std::vector<std::uint32_t>& colours, std::size_t fixed, std::vector<const TPlan*> frames,
+               std::size_t colorCount)
+        : Colours(colours), Fixed(fixed), Frames(std::move(frames)), SlotOf(colorCount, -1),
+          Uses(colorCount, 0), DrawnBy(colorCount) {
+        for (std::size_t f = 0; f < Frames.size(); ++f) {
+            Weight.push_back(1.0 +
+                             double(std::count(Frames[f]->Kinds.begin(), Frames[f]->Kinds.end(), pkDraw)));
+            for (std::uint32_t c : Frames[f]->DrawColors) {
+                ++Uses[c];
+                DrawnBy[c].push_back(std::uint32_t(f));
+            }
+        }
+    }
+
+    std::vector<std::uint32_t> Best() {
+        std::vector<std::uint32_t> best;
+        double cost = 0;
+        for (std::vector<std::uint32_t> order : {FewestFirst(), WidthAtATime(), MostDrawnFirst()}) {
+            MoveFramesToFront(order);
+            if (const double c = Cost(order); best.empty() || c < cost) {
+                cost = c;
+                best = std::move(order);
+            }
+        }
+        return best;
+    }
+
+  private:
+    // The bits of codes LZW codes from a minimum code size: they start one
+    // wider and widen as the string table grows, by about one entry a code.
+    static double CodeBits(double codes, int minimum) {
+        double bits = 0, next = double((1 << minimum) + 2);
+        for (int width = minimum + 1; codes > 0; ++width) {
+            const double take =
+                width >= 12 ? codes : std::min(codes, std::max(1.0, double(1 << width) - next));
+            bits += take * width;
+            codes -= take;
+            next += take;
+        }
+        return bits;
+    }
+
+    double Cost(const std::vector<std::uint32_t>& order) {
+        for (std::size_t i = 0; i < order.size(); ++i) SlotOf[order[i]] = int(i);
+        double total = 0;
+        for (std::size_t f = 0; f < Frames.size(); ++f) {
+            int top = -1;
+            for (std::uint32_t c : Frames[f]->DrawColors) top = std::max(top, SlotOf[c]);
+            const std::size_t slots = std::max(std::size_t(top + 1), Frames[f]->DrawColors.size() + 1);
+            total += CodeBits(Weight[f], std::max(2, BitsForCount(std::uint32_t(slots))));
+        }
+        return total;
+    }
+
+    // Starts an order: the fixed slots, nothing placed yet.
+    void Begin(std::vector<std::uint32_t>& order) {
+        order.assign(Colours.begin(), Colours.begin() + std::ptrdiff_t(Fixed));
+        Placed.assign(SlotOf.size(), 0);
+        for (std::uint32_t c : order) Placed[c] = 1;
+    }
+    // Appends the colours of frame f not placed yet, those of many frames first.
+    void Place(std::vector<std::uint32_t>& order, std::size_t f) {
+        const std::size_t from = order.size();
+        for (std::uint32_t c : Frames[f]->DrawColors)
+            if (!Placed[c]) {
+                Placed[c] = 1;
+                order.push_back(c);
+            }
+        std::stable_sort(order.begin() + std::ptrdiff_t(from), order.end(),
+                         [this](std::uint32_t a, std::uint32_t b) { return Uses[a] > Uses[b]; });
+    }
+    void Finish(std::vector<std::uint32_t>& order) {
+        for (std::uint32_t c : Colours)
+            if (!Placed[c]) order.push_back(c); // kept only where a frame may draw them
+    }
+
+    std::vector<std::uint32_t> FewestFirst() {
+        std::vector<std::size_t> frames(Frames.size());
+        for (std::size_t f = 0; f < frames.size(); ++f) frames[f] = f;
+        std::stable_sort(frames.begin(), frames.end(), [this](std::size_t a, std::size_t b) {
+            return Frames[a]->DrawColors.size() < Frames[b]->DrawColors.size();
+        });
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        for (std::size_t f : frames) Place(order, f);
+        Finish(order);
+        return order;
+    }
+
+    // The colours most drawn (in pixels, by the frames of fewer than 128 colours) first.
+    std::vector<std::uint32_t> MostDrawnFirst() {
+        std::vector<std::int64_t> pixels(SlotOf.size(), 0);
+        for (const TPlan* frame : Frames) {
+            if (frame->DrawColors.size() >= 128) continue;
+            for (std::size_t k = 0; k < frame->Kinds.size(); ++k)
+                if (frame->Kinds[k] == pkDraw) ++pixels[frame->Colors[k]];
+        }
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        std::vector<std::uint32_t> rest;
+        for (std::uint32_t c : Colours)
+            if (!Placed[c]) rest.push_back(c);
+        std::stable_sort(rest.begin(), rest.end(),
+                         [&pixels](std::uint32_t a, std::uint32_t b) { return pixels[a] > pixels[b]; });
+        order.insert(order.end(), rest.begin(), rest.end());
+        return order;
+    }
+
+    std::vector<std::uint32_t> WidthAtATime() {
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        // How many colours of each frame still wait for a slot.
+        std::vector<std::size_t> waiting(Frames.size(), 0);
+        for (std::size_t f = 0; f < Frames.size(); ++f)
+            for (std::uint32_t c : Frames[f]->DrawColors) waiting[f] += Placed[c] ? 0 : 1;
+        std::vector<char> joined(Frames.size(), 0);
+        auto join = [&](std::size_t f) {
+            joined[f] = 1;
+            for (std::uint32_t c : Frames[f]->DrawColors)
+                if (!Placed[c])
+                    for (std::uint32_t other : DrawnBy[c]) --waiting[other];
+            Place(order, f);
+        };
+        for (std::size_t slots = 2; slots <= 256; slots *= 2) {
+            for (;;) {
+                std::size_t best = Frames.size();
+                double bestScore = 0;
+                for (std::size_t f = 0; f < Frames.size(); ++f) {
+                    // The frame's colours and its transparent slot fit.
+                    if (joined[f] || Frames[f]->DrawColors.size() + 1 > slots ||
+                        order.size() + waiting[f] > slots)
+                        continue;
+                    const double score = Weight[f] / double(waiting[f] + 1);
+                    if (best == Frames.size() || score > bestScore) {
+                        best = f;
+                        bestScore = score;
+                    }
+                }
+                if (best == Frames.size()) break;
+                join(best);
+            }
+        }
+        for (std::size_t f = 0; f < Frames.size(); ++f)
+            if (!joined[f]) join(f);
+        Finish(order);
+        return order;
+    }
+
+    void MoveFramesToFront(std::vector<std::uint32_t>& order) {
+        std::vector<std::size_t> frames(Frames.size());
+        for (std::size_t f = 0; f < frames.size(); ++f) frames[f] = f;
+        std::stable_sort(frames.begin(), frames.end(),
+                         [this](std::size_t a, std::size_t b) { return Weight[a] > Weight[b]; });
+        double current = Cost(order);
+        std::vector<std::uint32_t> candidate;
+        std::vector<char> front(SlotOf.size(), 0);
+        for (int pass = 0; pass < 4; ++pass) {
+            bool improved = false;
+            for (std::size_t f : frames) {
+                if (Frames[f]->DrawColors.size() >= 128) continue; // 8-bit codes wherever its colours sit
+                candidate.assign(order.begin(), order.begin() + std::ptrdiff_t(Fixed));
+                for (std::uint32_t c : Frames[f]->DrawColors) front[c] = 1;
+                for (std::size_t i = Fixed; i < order.size(); ++i)
+                    if (front[order[i]]) candidate.push_back(order[i]);
+                for (std::size_t i = Fixed; i < order.size(); ++i)
+                    if (!front[order[i]]) candidate.push_back(order[i]);
+                for (std::uint32_t c : Frames[f]->DrawColors) front[c] = 0;
+                const double cost = Cost(candidate);
+                if (cost < current) {
+                    current = cost;
+                    order.swap(candidate);
+                    improved = true;
+                }
+            }
+            if (!improved) break;
+        }
+    }
+
+    const std::vector<std::uint32_t>& Colours;
+    std::size_t Fixed;
+    std::vector<const TPlan*> Frames;
+    std::vector<double> Weight;
+    std::vector<int> SlotOf;
+    std::vector<int> Uses;
+    std::vector<std::vector<std::uint32_t>> DrawnBy;
+    std::vector<char> Placed;
 };
 
 // backgroundNumber (or -1) is a colour the global table must hold in slot 0.
@@ -719,45 +954,20 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
             }
     }
     // With tight codes a frame's code width follows the highest slot it
-    // draws: the colours of the frames that draw the fewest go first, so as
-    // many frames as possible get narrow codes. Among one frame's colours,
-    // those drawn by many frames lead. The background colour keeps slot 0.
+    // draws: the order of the global table decides how narrow they are.
     {
-        std::vector<int> frames(colors.Count(), 0);
-        std::vector<const TPlan*> order;
+        std::vector<const TPlan*> frames;
         for (const TPlan& plan : plans)
-            if (!plan.PassThrough && plan.Global) {
-                order.push_back(&plan);
-                for (std::uint32_t c : plan.DrawColors) ++frames[c];
-            }
-        std::stable_sort(order.begin(), order.end(), [](const TPlan* a, const TPlan* b) {
-            return a->DrawColors.size() < b->DrawColors.size();
-        });
-        const std::size_t fixed = backgroundNumber >= 0 ? 1 : 0;
-        std::vector<std::uint32_t> sorted(global.begin(), global.begin() + std::ptrdiff_t(fixed));
-        std::vector<char> placed(colors.Count(), 0);
-        for (std::uint32_t c : sorted) placed[c] = 1;
-        std::vector<std::uint32_t> fresh;
-        for (const TPlan* plan : order) {
-            fresh.clear();
-            for (std::uint32_t c : plan->DrawColors)
-                if (!placed[c]) {
-                    placed[c] = 1;
-                    fresh.push_back(c);
-                }
-            std::stable_sort(fresh.begin(), fresh.end(),
-                             [&frames](std::uint32_t a, std::uint32_t b) { return frames[a] > frames[b]; });
-            sorted.insert(sorted.end(), fresh.begin(), fresh.end());
-        }
-        for (std::uint32_t c : global)
-            if (!placed[c]) sorted.push_back(c); // kept only where a frame may draw them
-        global = std::move(sorted);
+            if (!plan.PassThrough && plan.Global) frames.push_back(&plan);
+        TSlotOrder slots(global, backgroundNumber >= 0 ? 1 : 0, frames, colors.Count());
+        global = slots.Best();
         for (std::size_t i = 0; i < global.size(); ++i) globalIndex[global[i]] = int(i);
     }
     const int globalCount = int(global.size());
     const int tableCount = std::min(256, globalCount + 1);
 
     std::vector<int> scratch(colors.Count(), -1);
+    TMatchFiller filler(MatchBudget);
     for (TPlan& plan : plans) {
         if (plan.PassThrough) continue;
         std::vector<TVariant> variants;
@@ -804,23 +1014,47 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                 }
                 const int neededBits = std::max(2, BitsForCount(std::uint32_t(needed) + 1));
                 const int largestBits = std::max(2, BitsForCount(std::uint32_t(largest) + 1));
-                for (int bits = neededBits; bits <= largestBits; ++bits) {
-                    TCoding trial = bits == largestBits ? std::move(*coding) : *coding;
-                    // Free pixels are transparent unless their colour makes a
-                    // longer string; those above the code width always are.
-                    const auto transparent = std::uint8_t(trial.TransparentIndex);
-                    std::vector<std::uint8_t> colours(trial.Indices);
-                    for (std::size_t k = 0; k < colours.size(); ++k)
-                        if (plan.Kinds[k] == pkFree) {
-                            if (colours[k] >= (1 << bits)) colours[k] = transparent;
-                            trial.Indices[k] = transparent;
+                // Free pixels in runs of at most this many between drawn
+                // pixels prefer their colour; the others prefer transparent.
+                static constexpr int ShortRuns[] = {0, 4, 16};
+                for (int bits = neededBits; bits <= largestBits; ++bits)
+                    for (int shortRun : ShortRuns) {
+                        TCoding trial = *coding;
+                        const auto transparent = std::uint8_t(trial.TransparentIndex);
+                        std::vector<std::uint8_t> other(trial.Indices);
+                        for (std::size_t k = 0; k < other.size(); ++k)
+                            if (plan.Kinds[k] == pkFree && other[k] >= (1 << bits)) other[k] = transparent;
+                        // Runs of free pixels between drawn ones: short ones prefer their colour.
+                        const std::size_t n = other.size();
+                        for (std::size_t k = 0; k < n;) {
+                            if (plan.Kinds[k] == pkDraw) {
+                                ++k;
+                                continue;
+                            }
+                            std::size_t end = k;
+                            while (end < n && plan.Kinds[end] != pkDraw) ++end;
+                            const bool keepColour = end - k <= std::size_t(shortRun);
+                            for (; k < end; ++k)
+                                if (plan.Kinds[k] == pkFree) {
+                                    if (keepColour) {
+                                        trial.Indices[k] = other[k];
+                                        other[k] = transparent;
+                                    } else {
+                                        trial.Indices[k] = transparent;
+                                    }
+                                }
                         }
-                    TMatchFiller filler(trial.Indices, std::move(colours), MatchBudget);
-                    filler.Run(bits);
-                    trial.Bytes = EncodedSize(trial.Indices, plan.Rect, tableCount);
-                    if (trial.Local) trial.Bytes += 3 * (std::int64_t(2) << SizeCodeFor(trial.LocalCount));
-                    if (best.Bytes < 0 || trial.Bytes < best.Bytes) best = std::move(trial);
-                }
+                        trial.Bytes = filler.Run(trial.Indices, other, bits);
+                        int largestIndex = 0;
+                        for (std::uint8_t index : trial.Indices)
+                            largestIndex = std::max<int>(largestIndex, index);
+                        if (std::max(2, BitsForCount(std::uint32_t(largestIndex) + 1)) !=
+                            bits) // narrower than counted
+                            trial.Bytes = EncodedSize(trial.Indices, plan.Rect, tableCount);
+                        if (trial.Local)
+                            trial.Bytes += 3 * (std::int64_t(2) << SizeCodeFor(trial.LocalCount));
+                        if (best.Bytes < 0 || trial.Bytes < best.Bytes) best = std::move(trial);
+                    }
             }
         }
         for (TVariant variant : variants) {
