@@ -215,6 +215,19 @@ class TScreenCompare {
         return false;
     }
 
+    void SaveRect(const TScreen& screen, const TRect& rect, std::vector<std::uint32_t>& into) const {
+        into.clear();
+        for (int y = rect.Top; y < rect.Bottom; ++y) {
+            const std::uint32_t* row = screen.data() + std::size_t(y) * Width;
+            into.insert(into.end(), row + rect.Left, row + rect.Right);
+        }
+    }
+    void RestoreRect(TScreen& screen, const TRect& rect, const std::vector<std::uint32_t>& from) const {
+        auto at = from.begin();
+        for (int y = rect.Top; y < rect.Bottom; ++y, at += rect.Width())
+            std::copy(at, at + rect.Width(), screen.data() + std::size_t(y) * Width + rect.Left);
+    }
+
     void ClearRect(TScreen& screen, const TRect& rect, std::uint32_t value) const {
         for (int y = rect.Top; y < rect.Bottom; ++y)
             std::fill_n(screen.data() + std::size_t(y) * Width + rect.Left, rect.Width(), value);
@@ -268,7 +281,7 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
     TPlayer player(width, height, colors, mode.Cleared);
     TScreenCompare compare(width, height);
     TScreen before(std::size_t(width) * height, ClearPixel); // what the output shows before frame i
-    TScreen current, next, after;
+    TScreen current, next, after, saved;
     player.Draw(*drawn[0]);
     current = player.Canvas;
 
@@ -306,17 +319,22 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
             }
             TRect cleared = rect;
             cleared.Include(compare.Missing(next, current, mode.Cleared));
-            after = current;
-            compare.ClearRect(after, cleared, mode.Cleared);
             const bool firstStaysOpaque =
                 !(i == 0 && mode.FirstOpaque && compare.AnyTransparent(current, cleared));
-            if (firstStaysOpaque && compare.Unreachable(next, after).Empty()) {
-                const std::int64_t backgroundCost = compare.Cost(next, after) + cleared.Area() - rect.Area();
+            // The screen after disposal 2 is current with the cleared box:
+            // made in place and undone, and kept only when chosen.
+            compare.SaveRect(current, cleared, saved);
+            compare.ClearRect(current, cleared, mode.Cleared);
+            if (firstStaysOpaque && compare.Unreachable(next, current).Empty()) {
+                const std::int64_t backgroundCost =
+                    compare.Cost(next, current) + cleared.Area() - rect.Area();
                 if (bestCost < 0 || backgroundCost < bestCost) {
                     bestCost = backgroundCost;
                     best = 2;
                 }
             }
+            if (best == 2) after = current;
+            compare.RestoreRect(current, cleared, saved);
             if (compare.Unreachable(next, before).Empty()) {
                 const std::int64_t previousCost = compare.Cost(next, before);
                 if (bestCost < 0 || previousCost < bestCost) {
@@ -362,7 +380,7 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
         if (plan.Disposal == 2) {
             before.swap(after);
         } else if (plan.Disposal != 3) {
-            before = current;
+            before.swap(current); // current is replaced by next just below
         }
         current.swap(next);
     }
@@ -483,6 +501,25 @@ std::vector<std::uint32_t> FreeChoicePixels(const TPlan& plan, const std::vector
     for (std::size_t k = 0; k < pixels.size(); ++k)
         if (plan.Kinds[k] == pkFree && !keep[pixels[k]]) pixels[k] = ClearPixel;
     return pixels;
+}
+
+// For each free pixel of plan, the length of the run of pixels that are not
+// drawn (free or clear, in file order) it belongs to; kept in lengths.
+const std::vector<std::uint32_t>& FreeRunLengths(const TPlan& plan, std::vector<std::uint32_t>& lengths) {
+    const std::size_t n = plan.Kinds.size();
+    lengths.assign(n, 0);
+    for (std::size_t k = 0; k < n;) {
+        if (plan.Kinds[k] == pkDraw) {
+            ++k;
+            continue;
+        }
+        std::size_t end = k;
+        while (end < n && plan.Kinds[end] != pkDraw) ++end;
+        std::fill(lengths.begin() + std::ptrdiff_t(k), lengths.begin() + std::ptrdiff_t(end),
+                  std::uint32_t(std::min<std::size_t>(end - k, 0xFFFFFFFFu)));
+        k = end;
+    }
+    return lengths;
 }
 
 // A coding of a frame: indices, transparent index, local palette when it has one, size.
@@ -968,6 +1005,8 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
 
     std::vector<int> scratch(colors.Count(), -1);
     TMatchFiller filler(MatchBudget);
+    std::vector<std::uint32_t> runScratch;
+    std::vector<std::uint8_t> other;
     for (TPlan& plan : plans) {
         if (plan.PassThrough) continue;
         std::vector<TVariant> variants;
@@ -1006,58 +1045,43 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
             for (TCoding* coding : {&global, &local}) {
                 if (coding->Indices.empty() || coding->Bytes < 0) continue;
                 coding->Indices.pop_back();
-                // The widest codes the drawn pixels need, and the widest any would.
-                int needed = coding->TransparentIndex, largest = needed;
-                for (std::size_t k = 0; k < coding->Indices.size(); ++k) {
-                    largest = std::max<int>(largest, coding->Indices[k]);
+                // The codes are as narrow as the drawn pixels and the transparent
+                // slot allow: free pixels of higher slots stay transparent (wider
+                // codes for them were never found to pay).
+                int needed = coding->TransparentIndex;
+                for (std::size_t k = 0; k < coding->Indices.size(); ++k)
                     if (plan.Kinds[k] != pkFree) needed = std::max<int>(needed, coding->Indices[k]);
-                }
-                const int neededBits = std::max(2, BitsForCount(std::uint32_t(needed) + 1));
-                const int largestBits = std::max(2, BitsForCount(std::uint32_t(largest) + 1));
+                const int bits = std::max(2, BitsForCount(std::uint32_t(needed) + 1));
                 // Free pixels in runs of at most this many between drawn
                 // pixels prefer their colour; the others prefer transparent.
-                static constexpr int ShortRuns[] = {0, 4, 16};
-                for (int bits = neededBits; bits <= largestBits; ++bits)
-                    for (int shortRun : ShortRuns) {
-                        TCoding trial = *coding;
-                        const auto transparent = std::uint8_t(trial.TransparentIndex);
-                        std::vector<std::uint8_t> other(trial.Indices);
-                        for (std::size_t k = 0; k < other.size(); ++k)
-                            if (plan.Kinds[k] == pkFree && other[k] >= (1 << bits)) other[k] = transparent;
-                        // Runs of free pixels between drawn ones: short ones prefer their colour.
-                        const std::size_t n = other.size();
-                        for (std::size_t k = 0; k < n;) {
-                            if (plan.Kinds[k] == pkDraw) {
-                                ++k;
-                                continue;
-                            }
-                            std::size_t end = k;
-                            while (end < n && plan.Kinds[end] != pkDraw) ++end;
-                            const bool keepColour = end - k <= std::size_t(shortRun);
-                            for (; k < end; ++k)
-                                if (plan.Kinds[k] == pkFree) {
-                                    if (keepColour) {
-                                        trial.Indices[k] = other[k];
-                                        other[k] = transparent;
-                                    } else {
-                                        trial.Indices[k] = transparent;
-                                    }
-                                }
-                        }
-                        trial.Bytes = filler.Run(trial.Indices, other, bits);
-                        int largestIndex = 0;
-                        for (std::uint8_t index : trial.Indices)
-                            largestIndex = std::max<int>(largestIndex, index);
-                        if (std::max(2, BitsForCount(std::uint32_t(largestIndex) + 1)) !=
-                            bits) // narrower than counted
-                            trial.Bytes = EncodedSize(trial.Indices, plan.Rect, tableCount);
-                        if (trial.Local)
-                            trial.Bytes += 3 * (std::int64_t(2) << SizeCodeFor(trial.LocalCount));
-                        if (best.Bytes < 0 || trial.Bytes < best.Bytes) best = std::move(trial);
+                static constexpr std::uint32_t ShortRuns[] = {0, 4, 16};
+                const std::vector<std::uint32_t>& runs = FreeRunLengths(plan, runScratch);
+                const auto transparent = std::uint8_t(coding->TransparentIndex);
+                for (std::uint32_t shortRun : ShortRuns) {
+                    TCoding trial = *coding;
+                    std::vector<std::uint8_t>& out = trial.Indices;
+                    other.assign(out.begin(), out.end());
+                    for (std::size_t k = 0; k < out.size(); ++k) {
+                        if (plan.Kinds[k] != pkFree) continue;
+                        const std::uint8_t colour = out[k] < (1 << bits) ? out[k] : transparent;
+                        const bool keepColour = runs[k] <= shortRun;
+                        out[k] = keepColour ? colour : transparent;
+                        other[k] = keepColour ? transparent : colour;
                     }
+                    trial.Bytes = filler.Run(out, other, bits);
+                    // Without the transparent slot the codes may be narrower than counted.
+                    int largest = 0;
+                    for (std::uint8_t index : out) largest = std::max<int>(largest, index);
+                    if (std::max(2, BitsForCount(std::uint32_t(largest) + 1)) != bits)
+                        trial.Bytes = EncodedSize(out, plan.Rect, tableCount);
+                    if (trial.Local) trial.Bytes += 3 * (std::int64_t(2) << SizeCodeFor(trial.LocalCount));
+                    if (best.Bytes < 0 || trial.Bytes < best.Bytes) best = std::move(trial);
+                }
             }
         }
         for (TVariant variant : variants) {
+            // Where the strings were matched, the transparent variants gain nothing more.
+            if (best.Bytes >= 0 && variant != vaOpaque) continue;
             const std::vector<std::uint32_t> pixels = VariantPixels(plan, variant);
             if (plan.Global) {
                 TCoding coding = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, measure);
@@ -1240,13 +1264,30 @@ class TCountingStream : public TStream {
 
 // True when the image data alone of document, saved as the editor saves,
 // takes more than limit bytes; stops counting as soon as it does.
+// The frames are compacted and encoded one at a time, so an original far
+// larger than limit is mostly neither copied nor encoded.
 bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
-    std::unique_ptr<TGIFData> copy = CloneDocument(document);
-    if (!copy) return false;
-    CompactPalettesAtOnce(*copy);
+    TGIFData owner;
+    owner.GlobalPalette = document.GlobalPalette;
+    owner.ScreenFlags = document.ScreenFlags;
+    std::array<std::uint8_t, 256> globalMap{};
+    if (document.HasGlobalTable()) {
+        int used = 0;
+        globalMap = CompactionMap(owner.GlobalPalette, used);
+        owner.SetGlobalTableSize(SizeCodeFor(used));
+    }
     TCountingStream counter;
-    for (auto& frame : copy->Frames) {
-        if (frame->HasPixels()) frame->EncodeImage(counter);
+    for (const auto& source : document.Frames) {
+        if (!source->HasPixels()) continue;
+        std::unique_ptr<TGIFImageData> frame = CloneFrame(*source, owner, true);
+        if (frame->HasLocalTable()) {
+            int used = 0;
+            ApplyMap(*frame, CompactionMap(frame->LocalPalette, used));
+            frame->SetLocalTableSize(SizeCodeFor(used));
+        } else if (document.HasGlobalTable()) {
+            ApplyMap(*frame, globalMap);
+        }
+        frame->EncodeImage(counter);
         if (counter.Count > limit) return true;
     }
     return false;
