@@ -776,7 +776,8 @@ class TSlotOrder {
     std::vector<std::uint32_t> Best() {
         std::vector<std::uint32_t> best;
         double cost = 0;
-        for (std::vector<std::uint32_t> order : {FewestFirst(), WidthAtATime(), MostDrawnFirst()}) {
+        for (std::vector<std::uint32_t> order :
+             {FewestFirst(), WidthAtATime(), MostDrawnFirst(), InFrameOrder(false), InFrameOrder(true)}) {
             MoveFramesToFront(order);
             if (const double c = Cost(order); best.empty() || c < cost) {
                 cost = c;
@@ -833,6 +834,18 @@ class TSlotOrder {
     void Finish(std::vector<std::uint32_t>& order) {
         for (std::uint32_t c : Colours)
             if (!Placed[c]) order.push_back(c); // kept only where a frame may draw them
+    }
+
+    // The colours as the frames (or the frames backwards) first draw them.
+    std::vector<std::uint32_t> InFrameOrder(bool backwards) {
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        for (std::size_t i = 0; i < Frames.size(); ++i) {
+            const std::size_t f = backwards ? Frames.size() - 1 - i : i;
+            if (Frames[f]->DrawColors.size() < 128) Place(order, f); // the others have 8-bit codes anyway
+        }
+        Finish(order);
+        return order;
     }
 
     std::vector<std::uint32_t> FewestFirst() {
