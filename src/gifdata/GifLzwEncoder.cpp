@@ -152,9 +152,18 @@ void TLZWEncoder::Clear() {
     FreeCode = ClearCode + 2;
 }
 
+namespace {
+
+// The string table of the last compression on this thread, kept for the next:
+// a fresh one for every frame would cost the memory system more than its
+// clearing does.
+thread_local std::unique_ptr<THashTable> SpareTable;
+
+} // namespace
+
 void TLZWEncoder::Compress() {
-    Table = std::make_unique<THashTable>();
-    Clear();
+    Table = SpareTable ? std::move(SpareTable) : std::make_unique<THashTable>();
+    Clear(); // resets the table
     Cursor = Source;
     Prefix = *Cursor++;
     // The walk is taken a run at a time: the whole frame, or one row when
@@ -168,7 +177,7 @@ void TLZWEncoder::Compress() {
         count = RowPixelsLeft;
     }
     Output(Prefix);
-    Table.reset();
+    SpareTable = std::move(Table);
 }
 
 // Output and Clear of the per-pixel loop, with the state held in locals.

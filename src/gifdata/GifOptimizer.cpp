@@ -448,11 +448,26 @@ void CollectColors(TPlan& plan, std::vector<std::uint32_t>& stamp, std::uint32_t
 }
 
 // The frames are written with TightCodeSize: the codes are as wide as the largest index needs.
+// Counts the bytes written to it and keeps none.
+class TCountingStream : public TStream {
+  public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    std::size_t Write(const void*, std::size_t count) override {
+        Count += std::int64_t(count);
+        return count;
+    }
+    std::int64_t Position() const override { return Count; }
+    std::int64_t Size() const override { return Count; }
+    bool Seek(std::int64_t) override { return false; }
+
+    std::int64_t Count = 0;
+};
+
 std::int64_t EncodedSize(const std::vector<std::uint8_t>& indices, const TRect& rect, int colorCount) {
-    TMemoryStream stream;
+    TCountingStream stream;
     TLZWEncoder encoder;
     encoder.Encode(stream, 2, std::uint32_t(colorCount), indices.data(), false, rect.Height(), rect.Width());
-    return stream.Size();
+    return stream.Count;
 }
 
 constexpr std::uint16_t TransparentMark = 256;
@@ -1259,21 +1274,6 @@ void ApplyMap(TGIFImageData& frame, const std::array<std::uint8_t, 256>& map) {
     for (std::uint8_t& pixel : frame.Pixels) pixel = map[pixel];
     frame.Control->TransparentIndex = map[frame.Control->TransparentIndex];
 }
-
-// Counts the bytes written to it and keeps none.
-class TCountingStream : public TStream {
-  public:
-    std::size_t Read(void*, std::size_t) override { return 0; }
-    std::size_t Write(const void*, std::size_t count) override {
-        Count += std::int64_t(count);
-        return count;
-    }
-    std::int64_t Position() const override { return Count; }
-    std::int64_t Size() const override { return Count; }
-    bool Seek(std::int64_t) override { return false; }
-
-    std::int64_t Count = 0;
-};
 
 // True when the image data alone of document, saved as the editor saves,
 // takes more than limit bytes; stops counting as soon as it does.
