@@ -505,6 +505,32 @@ TEST(GifOptimizerCoding, UnchangedPixelsInHighSlotsDoNotWidenTheCodes) {
     EXPECT_EQ(sizes[1], 2);
 }
 
+TEST(GifOptimizerCoding, FramesDrawingFewColoursGetTheLowSlotsOfAManyColouredTable) {
+    // A first frame of 240 colours, then frames that each draw a few of its
+    // highest colours in a small box: their colours go to the lowest slots
+    // of the shared table, so their codes are narrow.
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 32, 32);
+    TGIFImageData& first = AddRect(doc, 0, 0, 32, 32, 1);
+    for (std::size_t p = 0; p < first.Pixels.size(); ++p) first.Pixels[p] = std::uint8_t(p % 240);
+    std::vector<std::uint8_t> screen = first.Pixels;
+    for (int i = 0; i < 5; ++i) {
+        TGIFImageData& f = AddRect(doc, 0, 0, 32, 32, 1);
+        for (int y = 10; y < 14; ++y)
+            for (int x = 4 * i; x < 4 * i + 4; ++x)
+                screen[std::size_t(y) * 32 + x] = std::uint8_t(236 + (x + y + i) % 4);
+        f.Pixels = screen;
+    }
+    doc.UpdateGlobalUsage();
+    ExpectExact(doc, 3, "few colours");
+    std::unique_ptr<TGIFData> copy = CloneDocument(doc);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 3));
+    const std::vector<int> sizes = MinimumCodeSizes(SaveBytes(*copy));
+    ASSERT_EQ(sizes.size(), 6u);
+    EXPECT_EQ(sizes[0], 8);
+    for (std::size_t i = 1; i < sizes.size(); ++i) EXPECT_LE(sizes[i], 3) << "frame " << i;
+}
+
 bool HasTitleBlock(const std::vector<std::uint8_t>& file) {
     const std::string text(file.begin(), file.end());
     return text.find("KESTRALL1.0") != std::string::npos;
