@@ -765,13 +765,15 @@ class TMatchFiller {
 
 // Orders the global table's colours for narrow codes. A frame's code width
 // is set by the highest slot it draws and its transparent slot; the cost of
-// an order is the sum over the frames of that width times the frame's weight
-// (the pixels it draws, for the codes they take). Two orders are made, the
-// cheaper is kept and improved: frames whose colours fit in fewest slots
-// first, and frames joining a width at a time (while 2, 4, 8, ... slots hold
-// them, those with many pixels and few new colours first). Then a frame's
-// colours move to the front while that lowers the cost. The first fixed
-// slots stay; colours no frame draws go last.
+// an order is the estimated bits of all the frames' codes (a frame takes
+// about a code per pixel it draws, and its codes start at that width). Five
+// orders are made: frames whose colours fit in fewest slots first; frames
+// joining a width at a time (while 2, 4, 8, ... slots hold them, those with
+// many pixels and few new colours first); the colours most drawn first; and
+// the colours as the frames, forwards or backwards, first draw them. Each is
+// improved by moving a frame's colours to the front while that lowers the
+// cost, and the cheapest is kept. The first fixed slots stay; colours no
+// frame draws go last.
 class TSlotOrder {
   public:
     TSlotOrder(const std::vector<std::uint32_t>& colours, std::size_t fixed, std::vector<const TPlan*> frames,
@@ -803,8 +805,8 @@ class TSlotOrder {
     }
 
   private:
-    // The bits of codes LZW codes from a minimum code size: they start one
-    // wider and widen as the string table grows, by about one entry a code.
+    // The bits of that many LZW codes from a minimum code size: they start
+    // one wider and widen as the string table grows, by about one entry a code.
     static double CodeBits(double codes, int minimum) {
         double bits = 0, next = double((1 << minimum) + 2);
         for (int width = minimum + 1; codes > 0; ++width) {
