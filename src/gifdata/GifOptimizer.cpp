@@ -1087,6 +1087,7 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                 static constexpr std::uint32_t ShortRuns[] = {0, 4, 16};
                 const std::vector<std::uint32_t>& runs = FreeRunLengths(plan, runScratch);
                 const auto transparent = std::uint8_t(coding->TransparentIndex);
+                std::int64_t previous = -1;
                 for (std::uint32_t shortRun : ShortRuns) {
                     TCoding trial = *coding;
                     std::vector<std::uint8_t>& out = trial.Indices;
@@ -1105,7 +1106,11 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                     if (std::max(2, BitsForCount(std::uint32_t(largest) + 1)) != bits)
                         trial.Bytes = EncodedSize(out, plan.Rect, tableCount);
                     if (trial.Local) trial.Bytes += 3 * (std::int64_t(2) << SizeCodeFor(trial.LocalCount));
+                    const std::int64_t bytes = trial.Bytes;
                     if (best.Bytes < 0 || trial.Bytes < best.Bytes) best = std::move(trial);
+                    // Longer runs in colour stop paying once they no longer help.
+                    if (previous >= 0 && bytes >= previous) break;
+                    previous = bytes;
                 }
             }
         }
