@@ -531,6 +531,24 @@ TEST(GifOptimizerCoding, FramesDrawingFewColoursGetTheLowSlotsOfAManyColouredTab
     for (std::size_t i = 1; i < sizes.size(); ++i) EXPECT_LE(sizes[i], 3) << "frame " << i;
 }
 
+TEST(GifOptimizer, AnAnimationItCannotShrinkIsLeftByteForByte) {
+    // One frame of noise over every colour of the table: no coding is smaller.
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 16, 16);
+    TGIFImageData& frame = AddRect(doc, 0, 0, 16, 16, 1);
+    std::mt19937 random(5);
+    for (std::size_t p = 0; p < frame.Pixels.size(); ++p)
+        frame.Pixels[p] = std::uint8_t(p < 256 ? p : random());
+    std::shuffle(frame.Pixels.begin(), frame.Pixels.end(), random);
+    frame.Title = "noise"; // the title block stays either way
+    doc.UpdateGlobalUsage();
+    std::unique_ptr<TGIFData> loaded = ThroughFile(doc);
+    const std::vector<std::uint8_t> before = SaveBytes(*CloneDocument(*loaded));
+    std::string error;
+    ASSERT_TRUE(OptimizeAnimation(*loaded, 3, &error)) << error;
+    EXPECT_EQ(SaveBytes(*loaded), before);
+}
+
 bool HasTitleBlock(const std::vector<std::uint8_t>& file) {
     const std::string text(file.begin(), file.end());
     return text.find("KESTRALL1.0") != std::string::npos;
