@@ -1191,6 +1191,24 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
     return true;
 }
 
+// A document with the screen, tables, loop and titles of document and no frames.
+std::unique_ptr<TGIFData> CloneScreen(const TGIFData& document) {
+    auto copy = std::make_unique<TGIFData>();
+    copy->Signature = document.Signature;
+    copy->Version = document.Version;
+    copy->ScreenWidth = document.ScreenWidth;
+    copy->ScreenHeight = document.ScreenHeight;
+    copy->ScreenFlags = document.ScreenFlags;
+    copy->BackgroundIndex = document.BackgroundIndex;
+    copy->AspectRatio = document.AspectRatio;
+    copy->LoopCount = document.LoopCount;
+    copy->Looping = document.Looping;
+    copy->GlobalPalette = document.GlobalPalette;
+    copy->TitleExtension->Data = document.TitleExtension->Data;
+    copy->OmitEmptyTitles = document.OmitEmptyTitles;
+    return copy;
+}
+
 // A copy of source for owner: its place, flags, extensions, palette, title
 // and, when withPixels, its pixels.
 std::unique_ptr<TGIFImageData> CloneFrame(const TGIFImageData& source, TGIFData& owner, bool withPixels) {
@@ -1374,8 +1392,7 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
             ok = ok && ChooseCodings(plans, colors, level, backgroundNumber, globalOrder, reason);
             if (ok) {
                 // The result replaces the document only when it is not larger.
-                std::unique_ptr<TGIFData> result = CloneDocument(document);
-                if (!result) throw std::bad_alloc();
+                std::unique_ptr<TGIFData> result = CloneScreen(document); // the frames come from the plans
                 ApplyPlans(*result, plans, colors, globalOrder);
                 // A file read without a title block gets none added.
                 if (document.TitleExtension->Data.empty()) result->OmitEmptyTitles = true;
@@ -1406,19 +1423,7 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
 
 std::unique_ptr<TGIFData> CloneDocument(const TGIFData& document) {
     try {
-        auto copy = std::make_unique<TGIFData>();
-        copy->Signature = document.Signature;
-        copy->Version = document.Version;
-        copy->ScreenWidth = document.ScreenWidth;
-        copy->ScreenHeight = document.ScreenHeight;
-        copy->ScreenFlags = document.ScreenFlags;
-        copy->BackgroundIndex = document.BackgroundIndex;
-        copy->AspectRatio = document.AspectRatio;
-        copy->LoopCount = document.LoopCount;
-        copy->Looping = document.Looping;
-        copy->GlobalPalette = document.GlobalPalette;
-        copy->TitleExtension->Data = document.TitleExtension->Data;
-        copy->OmitEmptyTitles = document.OmitEmptyTitles;
+        std::unique_ptr<TGIFData> copy = CloneScreen(document);
         for (const auto& source : document.Frames) {
             auto frame = CloneFrame(*source, *copy, true);
             copy->Frames.push_back(std::move(frame));
@@ -1434,9 +1439,9 @@ std::int64_t EstimateSavedSize(const TGIFData& document) {
         std::unique_ptr<TGIFData> copy = CloneDocument(document);
         if (!copy) return -1;
         CompactPalettesAtOnce(*copy);
-        TMemoryStream stream;
+        TCountingStream stream;
         if (!copy->SaveToStream(stream)) return -1;
-        return stream.Size();
+        return stream.Count;
     } catch (const std::bad_alloc&) {
         return -1;
     }
