@@ -19,10 +19,11 @@ void THashTable::Reset() {
     std::memset(Pairs.data(), 0xFF, sizeof(Pairs));
 }
 
-void THashTable::Insert(std::uint32_t key, int code) {
+std::uint32_t THashTable::Insert(std::uint32_t key, int code) {
     std::uint32_t slot = Hash(key);
     while (Slots[slot] < EmptyBelow) slot = Rehash(slot);
     Slots[slot] = (key << 12) | (std::uint32_t(code) & 0xFFF);
+    return slot;
 }
 
 // ---- TGIFEncoder

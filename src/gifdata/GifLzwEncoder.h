@@ -33,7 +33,11 @@ class THashTable {
 
     THashTable() { Reset(); }
     void Reset();
-    void Insert(std::uint32_t key, int code);
+    // Returns the slot that now holds the entry.
+    std::uint32_t Insert(std::uint32_t key, int code);
+    // Empties one slot. Emptying every slot entries were inserted into
+    // leaves the table as Reset does (the pairs aside).
+    void Empty(std::uint32_t slot) { Slots[slot] = 0xFFFFFFFFu; }
     // The code stored for key, or NotFound.
     int Lookup(std::uint32_t key) const {
         for (std::uint32_t slot = Hash(key);; slot = Rehash(slot)) {

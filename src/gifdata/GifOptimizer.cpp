@@ -648,7 +648,7 @@ class TMatchFiller {
         int freeCode = first;
         int codeSize = bits + 1, maxCode = (1 << codeSize) - 1;
         std::int64_t codeBits = codeSize; // the clear code that starts the data
-        Table->Reset();
+        EmptyTable();
         std::size_t start = 0;
         while (n > 0) {
             std::size_t end = Longest(start);
@@ -671,12 +671,12 @@ class TMatchFiller {
             }
             if (end >= n) break;
             if (freeCode < 0xFFF) {
-                Table->Insert(code << 8 | Out[end], freeCode++);
+                Used.push_back(Table->Insert(code << 8 | Out[end], freeCode++));
             } else {
                 codeBits += codeSize; // a clear code
                 codeSize = bits + 1;
                 maxCode = (1 << codeSize) - 1;
-                Table->Reset();
+                EmptyTable();
                 freeCode = first;
             }
             start = end;
@@ -687,6 +687,13 @@ class TMatchFiller {
     }
 
   private:
+    // Empties the slots taken since the last time: far fewer than the whole
+    // table for most frames.
+    void EmptyTable() {
+        for (std::uint32_t slot : Used) Table->Empty(slot);
+        Used.clear();
+    }
+
     // The end of the string that starts with Out[start]; the values of the
     // pixels after the first are set in Out.
     std::size_t Longest(std::size_t start) {
@@ -759,7 +766,8 @@ class TMatchFiller {
     std::unique_ptr<THashTable> Table;
     std::vector<std::uint8_t> Choice, Best;
     std::vector<std::uint32_t> PathCode;
-    std::uint32_t EndCode = 0; // the code of the string Longest found
+    std::vector<std::uint32_t> Used; // the slots entries went into
+    std::uint32_t EndCode = 0;       // the code of the string Longest found
     std::vector<TStep> Stack;
 };
 
