@@ -1055,7 +1055,8 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         } else {
             if (plan.OpaqueAllowed) variants.push_back(vaOpaque);
             if (plan.HasFree || plan.HasClear) variants.push_back(vaTransparent);
-            // (Matching, below, makes the runs variant when it can.)
+            // At level 3 the string matching below decides where it can; the
+            // transparent variants remain for the frames it cannot take.
             if (level >= 3 && plan.HasFree && !(plan.OpaqueAllowed && plan.AllColors.size() < 256))
                 variants.push_back(vaRuns);
         }
