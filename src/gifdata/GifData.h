@@ -334,6 +334,9 @@ class TGIFData {
     std::unique_ptr<TBitmap> ThumbnailTemplate;               // 128 x 100, 24-bit card
     std::unique_ptr<TGIFApplicationExtension> TitleExtension; // "KESTRALL" "1.0"
     TPalette GlobalPalette{};
+    // Set by the optimiser for a document read without a title block: while
+    // every title is empty, the writer then adds no title block either.
+    bool OmitEmptyTitles = false;
 
   private:
     friend class TGIFImageData; // the reader's frames draw on FUncoveredPixelsLeft

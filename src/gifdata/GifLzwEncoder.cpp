@@ -19,18 +19,11 @@ void THashTable::Reset() {
     std::memset(Pairs.data(), 0xFF, sizeof(Pairs));
 }
 
-void THashTable::Insert(std::uint32_t key, int code) {
+std::uint32_t THashTable::Insert(std::uint32_t key, int code) {
     std::uint32_t slot = Hash(key);
     while (Slots[slot] < EmptyBelow) slot = Rehash(slot);
     Slots[slot] = (key << 12) | (std::uint32_t(code) & 0xFFF);
-}
-
-int THashTable::Lookup(std::uint32_t key) const {
-    for (std::uint32_t slot = Hash(key);; slot = Rehash(slot)) {
-        const std::uint32_t entry = Slots[slot];
-        if ((entry >> 12) == key) return int(entry & 0xFFF);
-        if (entry >= EmptyBelow) return NotFound;
-    }
+    return slot;
 }
 
 // ---- TGIFEncoder
@@ -160,9 +153,18 @@ void TLZWEncoder::Clear() {
     FreeCode = ClearCode + 2;
 }
 
+namespace {
+
+// The string table of the last compression on this thread, kept for the next:
+// a fresh one for every frame would cost the memory system more than its
+// clearing does.
+thread_local std::unique_ptr<THashTable> SpareTable;
+
+} // namespace
+
 void TLZWEncoder::Compress() {
-    Table = std::make_unique<THashTable>();
-    Clear();
+    Table = SpareTable ? std::move(SpareTable) : std::make_unique<THashTable>();
+    Clear(); // resets the table
     Cursor = Source;
     Prefix = *Cursor++;
     // The walk is taken a run at a time: the whole frame, or one row when
@@ -176,7 +178,7 @@ void TLZWEncoder::Compress() {
         count = RowPixelsLeft;
     }
     Output(Prefix);
-    Table.reset();
+    SpareTable = std::move(Table);
 }
 
 // Output and Clear of the per-pixel loop, with the state held in locals.

@@ -33,9 +33,19 @@ class THashTable {
 
     THashTable() { Reset(); }
     void Reset();
-    void Insert(std::uint32_t key, int code);
+    // Returns the slot that now holds the entry.
+    std::uint32_t Insert(std::uint32_t key, int code);
+    // Empties one slot. Emptying every slot entries were inserted into
+    // leaves the table as Reset does (the pairs aside).
+    void Empty(std::uint32_t slot) { Slots[slot] = 0xFFFFFFFFu; }
     // The code stored for key, or NotFound.
-    int Lookup(std::uint32_t key) const;
+    int Lookup(std::uint32_t key) const {
+        for (std::uint32_t slot = Hash(key);; slot = Rehash(slot)) {
+            const std::uint32_t entry = Slots[slot];
+            if ((entry >> 12) == key) return int(entry & 0xFFF);
+            if (entry >= EmptyBelow) return NotFound;
+        }
+    }
     static std::uint32_t Hash(std::uint32_t key) { return (key * 0x9E3779B1u) >> 18; }
     static std::uint32_t Rehash(std::uint32_t slot) { return (slot + 1) & (SlotCount - 1); }
     std::uint32_t* Data() { return Slots.data(); }

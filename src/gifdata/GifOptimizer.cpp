@@ -182,6 +182,21 @@ class TScreenCompare {
         return box;
     }
 
+    // What drawing b over a costs, roughly: chiefly the pixels that differ
+    // (the unchanged ones inside the box code cheaply as transparent), then
+    // the box of the differences.
+    static constexpr std::int64_t DifferingPixelWeight = 64;
+    std::int64_t Cost(const TScreen& a, const TScreen& b) const {
+        const TRect box = Differences(a, b);
+        std::int64_t count = 0;
+        for (int y = box.Top; y < box.Bottom; ++y) {
+            const std::uint32_t* ra = a.data() + std::size_t(y) * Width;
+            const std::uint32_t* rb = b.data() + std::size_t(y) * Width;
+            for (int x = box.Left; x < box.Right; ++x) count += ra[x] != rb[x] ? 1 : 0;
+        }
+        return box.Area() + DifferingPixelWeight * count;
+    }
+
     // The box of the pixels that are transparent in wanted and not the same in
     // shown: a frame drawn over shown cannot make them so.
     TRect Unreachable(const TScreen& wanted, const TScreen& shown) const {
@@ -200,6 +215,19 @@ class TScreenCompare {
         return false;
     }
 
+    void SaveRect(const TScreen& screen, const TRect& rect, std::vector<std::uint32_t>& into) const {
+        into.clear();
+        for (int y = rect.Top; y < rect.Bottom; ++y) {
+            const std::uint32_t* row = screen.data() + std::size_t(y) * Width;
+            into.insert(into.end(), row + rect.Left, row + rect.Right);
+        }
+    }
+    void RestoreRect(TScreen& screen, const TRect& rect, const std::vector<std::uint32_t>& from) const {
+        auto at = from.begin();
+        for (int y = rect.Top; y < rect.Bottom; ++y, at += rect.Width())
+            std::copy(at, at + rect.Width(), screen.data() + std::size_t(y) * Width + rect.Left);
+    }
+
     void ClearRect(TScreen& screen, const TRect& rect, std::uint32_t value) const {
         for (int y = rect.Top; y < rect.Bottom; ++y)
             std::fill_n(screen.data() + std::size_t(y) * Width + rect.Left, rect.Width(), value);
@@ -208,11 +236,13 @@ class TScreenCompare {
     int Width, Height;
 
   private:
+    // test holds only where the two pixels differ, so equal rows are skipped whole.
     template <class TTest> TRect Box(const TScreen& wanted, const TScreen& shown, TTest test) const {
         TRect box;
         for (int y = 0; y < Height; ++y) {
             const std::uint32_t* rw = wanted.data() + std::size_t(y) * Width;
             const std::uint32_t* rs = shown.data() + std::size_t(y) * Width;
+            if (std::equal(rw, rw + Width, rs)) continue;
             int left = -1, right = -1;
             for (int x = 0; x < Width; ++x)
                 if (test(rw[x], rs[x])) {
@@ -251,7 +281,7 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
     TPlayer player(width, height, colors, mode.Cleared);
     TScreenCompare compare(width, height);
     TScreen before(std::size_t(width) * height, ClearPixel); // what the output shows before frame i
-    TScreen current, next, after;
+    TScreen current, next, after, saved;
     player.Draw(*drawn[0]);
     current = player.Canvas;
 
@@ -285,24 +315,28 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
             std::int64_t bestCost = -1;
             int best = 1;
             if (compare.Unreachable(next, current).Empty()) { // leave the frame standing
-                bestCost = compare.Differences(next, current).Area();
+                bestCost = compare.Cost(next, current);
             }
             TRect cleared = rect;
             cleared.Include(compare.Missing(next, current, mode.Cleared));
-            after = current;
-            compare.ClearRect(after, cleared, mode.Cleared);
             const bool firstStaysOpaque =
                 !(i == 0 && mode.FirstOpaque && compare.AnyTransparent(current, cleared));
-            if (firstStaysOpaque && compare.Unreachable(next, after).Empty()) {
+            // The screen after disposal 2 is current with the cleared box:
+            // made in place and undone, and kept only when chosen.
+            compare.SaveRect(current, cleared, saved);
+            compare.ClearRect(current, cleared, mode.Cleared);
+            if (firstStaysOpaque && compare.Unreachable(next, current).Empty()) {
                 const std::int64_t backgroundCost =
-                    compare.Differences(next, after).Area() + cleared.Area() - rect.Area();
+                    compare.Cost(next, current) + cleared.Area() - rect.Area();
                 if (bestCost < 0 || backgroundCost < bestCost) {
                     bestCost = backgroundCost;
                     best = 2;
                 }
             }
+            if (best == 2) after = current;
+            compare.RestoreRect(current, cleared, saved);
             if (compare.Unreachable(next, before).Empty()) {
-                const std::int64_t previousCost = compare.Differences(next, before).Area();
+                const std::int64_t previousCost = compare.Cost(next, before);
                 if (bestCost < 0 || previousCost < bestCost) {
                     bestCost = previousCost;
                     best = 3;
@@ -346,7 +380,7 @@ bool PlanFrames(const TGIFData& document, const TScreenMode& mode, std::vector<T
         if (plan.Disposal == 2) {
             before.swap(after);
         } else if (plan.Disposal != 3) {
-            before = current;
+            before.swap(current); // current is replaced by next just below
         }
         current.swap(next);
     }
@@ -414,11 +448,26 @@ void CollectColors(TPlan& plan, std::vector<std::uint32_t>& stamp, std::uint32_t
 }
 
 // The frames are written with TightCodeSize: the codes are as wide as the largest index needs.
+// Counts the bytes written to it and keeps none.
+class TCountingStream : public TStream {
+  public:
+    std::size_t Read(void*, std::size_t) override { return 0; }
+    std::size_t Write(const void*, std::size_t count) override {
+        Count += std::int64_t(count);
+        return count;
+    }
+    std::int64_t Position() const override { return Count; }
+    std::int64_t Size() const override { return Count; }
+    bool Seek(std::int64_t) override { return false; }
+
+    std::int64_t Count = 0;
+};
+
 std::int64_t EncodedSize(const std::vector<std::uint8_t>& indices, const TRect& rect, int colorCount) {
-    TMemoryStream stream;
+    TCountingStream stream;
     TLZWEncoder encoder;
     encoder.Encode(stream, 2, std::uint32_t(colorCount), indices.data(), false, rect.Height(), rect.Width());
-    return stream.Size();
+    return stream.Count;
 }
 
 constexpr std::uint16_t TransparentMark = 256;
@@ -441,6 +490,51 @@ std::vector<std::uint32_t> VariantPixels(const TPlan& plan, TVariant variant) {
         last = value;
     }
     return pixels;
+}
+
+// The pixels of a frame whose free pixels may keep their colour: every drawn
+// colour, then the free colours most often met while the frame holds at most
+// limit colours (with globalIndex, only those the global table has); free
+// pixels of the other colours are left transparent. colorCount bounds the
+// colour numbers.
+std::vector<std::uint32_t> FreeChoicePixels(const TPlan& plan, const std::vector<int>& globalIndex,
+                                            std::size_t colorCount, std::size_t limit) {
+    std::vector<std::uint32_t> pixels = VariantPixels(plan, vaOpaque);
+    std::vector<std::int64_t> freeCount(colorCount, 0);
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        if (plan.Kinds[k] == pkFree) ++freeCount[pixels[k]];
+    std::vector<std::uint8_t> keep(colorCount, 0);
+    for (std::uint32_t c : plan.DrawColors) keep[c] = 1;
+    std::vector<std::pair<std::int64_t, std::uint32_t>> ranked;
+    for (std::uint32_t c : plan.AllColors)
+        if (!keep[c] && (globalIndex.empty() || globalIndex[c] >= 0)) ranked.push_back({freeCount[c], c});
+    const std::size_t room = limit > plan.DrawColors.size() ? limit - plan.DrawColors.size() : 0;
+    if (ranked.size() > room)
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::size_t i = 0; i < ranked.size() && i < room; ++i) keep[ranked[i].second] = 1;
+    for (std::size_t k = 0; k < pixels.size(); ++k)
+        if (plan.Kinds[k] == pkFree && !keep[pixels[k]]) pixels[k] = ClearPixel;
+    return pixels;
+}
+
+// For each free pixel of plan, the length of the run of pixels that are not
+// drawn (free or clear, in file order) it belongs to; kept in lengths.
+const std::vector<std::uint32_t>& FreeRunLengths(const TPlan& plan, std::vector<std::uint32_t>& lengths) {
+    const std::size_t n = plan.Kinds.size();
+    lengths.assign(n, 0);
+    for (std::size_t k = 0; k < n;) {
+        if (plan.Kinds[k] == pkDraw) {
+            ++k;
+            continue;
+        }
+        std::size_t end = k;
+        while (end < n && plan.Kinds[end] != pkDraw) ++end;
+        std::fill(lengths.begin() + std::ptrdiff_t(k), lengths.begin() + std::ptrdiff_t(end),
+                  std::uint32_t(std::min<std::size_t>(end - k, 0xFFFFFFFFu)));
+        k = end;
+    }
+    return lengths;
 }
 
 // A coding of a frame: indices, transparent index, local palette when it has one, size.
@@ -483,11 +577,18 @@ TCoding GlobalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan
     return coding;
 }
 
+// The colours of first (all present in pixels) take the lowest slots.
 TCoding LocalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan, const TColorNumbers& colors,
-                    std::vector<int>& scratch, bool measure) {
+                    std::vector<int>& scratch, bool measure,
+                    const std::vector<std::uint32_t>* first = nullptr) {
     TCoding coding;
     coding.Local = true;
     std::vector<std::uint32_t> used;
+    if (first)
+        for (std::uint32_t c : *first) {
+            scratch[c] = int(used.size());
+            used.push_back(c);
+        }
     bool transparent = false;
     for (std::uint32_t c : pixels) {
         if (c == ClearPixel) {
@@ -516,56 +617,375 @@ TCoding LocalCoding(const std::vector<std::uint32_t>& pixels, const TPlan& plan,
     return coding;
 }
 
-// backgroundNumber (or -1) is a colour the global table must hold in slot 0.
-// The pixels of a frame whose free pixels may be their colour or transparent:
-// each free pixel takes whichever value lets the LZW string being matched grow,
-// as the encoder's own greedy matching will meet them (same string table, same
-// clear rule), so the encoder finds the long strings this leaves for it.
-void FillByMatching(TCoding& coding, const TPlan& plan) {
-    std::vector<std::uint8_t>& out = coding.Indices;
-    const std::size_t n = out.size();
-    const auto transparent = std::uint8_t(coding.TransparentIndex);
-    int largest = transparent;
-    for (std::uint8_t index : out) largest = std::max<int>(largest, index);
-    const int bits = std::max(2, BitsForCount(std::uint32_t(largest) + 1));
-    const int first = (1 << bits) + 2;
-    auto table = std::make_unique<THashTable>();
-    int freeCode = first;
-    auto alternative = [&](std::size_t k) { return plan.Kinds[k] == pkFree ? transparent : out[k]; };
-    if (plan.Kinds[0] == pkFree) out[0] = transparent;
-    std::uint32_t prefix = out[0];
-    for (std::size_t k = 1; k < n; ++k) {
-        const std::uint8_t a = out[k], b = alternative(k);
-        const int codeA = table->Lookup(prefix << 8 | a);
-        const int codeB = b == a ? THashTable::NotFound : table->Lookup(prefix << 8 | b);
-        if (codeA != THashTable::NotFound || codeB != THashTable::NotFound) {
-            bool takeB = codeA == THashTable::NotFound;
-            if (codeA != THashTable::NotFound && codeB != THashTable::NotFound && k + 1 < n) {
-                // Both continue: look one pixel further.
-                const std::uint8_t na = out[k + 1], nb = alternative(k + 1);
-                auto continues = [&](int code) {
-                    return table->Lookup(std::uint32_t(code) << 8 | na) != THashTable::NotFound ||
-                           table->Lookup(std::uint32_t(code) << 8 | nb) != THashTable::NotFound;
-                };
-                takeB = !continues(codeA) && continues(codeB);
-            }
-            out[k] = takeB ? b : a;
-            prefix = std::uint32_t(takeB ? codeB : codeA);
-            continue;
-        }
-        // The string ends here; a free pixel starts the next one like its neighbour.
-        const std::uint8_t value = (b != a && out[k - 1] != a) ? b : a;
-        if (freeCode < 0xFFF) {
-            table->Insert(prefix << 8 | value, freeCode++);
-        } else {
-            table->Reset();
-            freeCode = first;
-        }
-        out[k] = value;
-        prefix = value;
-    }
-}
+// Chooses the values of free pixels a string at a time, as the encoder's
+// greedy matching will meet them (same string table, same clear rule, so the
+// encoder finds exactly these strings). Each pixel has a preferred value (for
+// a free pixel: transparent) and another one (its colour; the same value when
+// the pixel has no choice). A string keeps to the preferred values unless a
+// search over the table's strings along the other values finds a longer one:
+// mixing the two kinds of strings in the table only pays where it makes the
+// strings longer. The search is bounded by a budget of table reads.
+constexpr int MatchBudget = 64;
 
+class TMatchFiller {
+  public:
+    explicit TMatchFiller(int budget) : Budget(budget), Table(std::make_unique<THashTable>()) {}
+
+    // bits: the code size the encoder will use (the width of the largest
+    // index it meets). Returns the bytes the encoder will write for Out: it
+    // counts the codes as the encoder sends them.
+    std::int64_t Run(std::vector<std::uint8_t>& out, const std::vector<std::uint8_t>& other, int bits) {
+        Out = out.data();
+        Other = other.data();
+        const std::size_t n = out.size();
+        Size = n;
+        if (Choice.size() < n) {
+            Choice.resize(n);
+            Best.resize(n);
+            PathCode.resize(n);
+        }
+        const int first = (1 << bits) + 2;
+        int freeCode = first;
+        int codeSize = bits + 1, maxCode = (1 << codeSize) - 1;
+        std::int64_t codeBits = codeSize; // the clear code that starts the data
+        EmptyTable();
+        std::size_t start = 0;
+        while (n > 0) {
+            std::size_t end = Longest(start);
+            std::uint32_t code = EndCode;
+            // A search cut short by the budget is finished greedily.
+            while (end < n) {
+                int next = Table->Lookup(code << 8 | Out[end]);
+                if (next == THashTable::NotFound && Other[end] != Out[end]) {
+                    next = Table->Lookup(code << 8 | Other[end]);
+                    if (next != THashTable::NotFound) Out[end] = Other[end];
+                }
+                if (next == THashTable::NotFound) break;
+                code = std::uint32_t(next);
+                ++end;
+            }
+            codeBits += codeSize; // the string's code
+            if (freeCode > maxCode) {
+                ++codeSize;
+                maxCode = codeSize == 12 ? 4096 : (1 << codeSize) - 1;
+            }
+            if (end >= n) break;
+            if (freeCode < 0xFFF) {
+                Used.push_back(Table->Insert(code << 8 | Out[end], freeCode++));
+            } else {
+                codeBits += codeSize; // a clear code
+                codeSize = bits + 1;
+                maxCode = (1 << codeSize) - 1;
+                EmptyTable();
+                freeCode = first;
+            }
+            start = end;
+        }
+        codeBits += codeSize; // the end code
+        const std::int64_t data = (codeBits + 7) / 8;
+        return 1 + data + (data + 254) / 255 + 1; // code size byte, sub-blocks, terminator
+    }
+
+  private:
+    // Empties the slots taken since the last time: far fewer than the whole
+    // table for most frames.
+    void EmptyTable() {
+        for (std::uint32_t slot : Used) Table->Empty(slot);
+        Used.clear();
+    }
+
+    // The end of the string that starts with Out[start]; the values of the
+    // pixels after the first are set in Out.
+    std::size_t Longest(std::size_t start) {
+        const std::size_t n = Size;
+        // The string along the preferred values, with the code reached before each pixel.
+        std::size_t plain = start + 1;
+        std::uint32_t code = Out[start];
+        for (; plain < n; ++plain) {
+            PathCode[plain] = code;
+            const int next = Table->Lookup(code << 8 | Out[plain]);
+            if (next == THashTable::NotFound) break;
+            code = std::uint32_t(next);
+        }
+        EndCode = code;
+        std::size_t best = plain, bestBranch = 0;
+        int budget = Budget;
+        // Where a pixel of that string (or the one that ended it) may take its
+        // other value, the strings going on from there.
+        for (std::size_t branch = start + 1; branch <= plain && branch < n && budget > 0; ++branch) {
+            if (Other[branch] == Out[branch]) continue;
+            --budget;
+            const int child = Table->Lookup(PathCode[branch] << 8 | Other[branch]);
+            if (child == THashTable::NotFound) continue;
+            Choice[branch] = Other[branch];
+            Stack.clear();
+            Stack.push_back({std::uint32_t(child), branch + 1, 0, false});
+            while (!Stack.empty() && budget > 0) {
+                TStep& step = Stack.back();
+                const bool end = step.Pos >= n;
+                const std::uint8_t a = end ? 0 : Out[step.Pos], b = end ? 0 : Other[step.Pos];
+                if (end || step.Option >= (a == b ? 1 : 2)) {
+                    if (!step.Extended && step.Pos > best) {
+                        best = step.Pos;
+                        bestBranch = branch;
+                        EndCode = step.Code;
+                        std::copy(Choice.begin() + std::ptrdiff_t(branch),
+                                  Choice.begin() + std::ptrdiff_t(best),
+                                  Best.begin() + std::ptrdiff_t(branch));
+                    }
+                    Stack.pop_back();
+                    continue;
+                }
+                const std::uint8_t value = step.Option == 0 ? a : b;
+                ++step.Option;
+                --budget;
+                const int next = Table->Lookup(step.Code << 8 | value);
+                if (next == THashTable::NotFound) continue;
+                step.Extended = true;
+                Choice[step.Pos] = value;
+                Stack.push_back({std::uint32_t(next), step.Pos + 1, 0, false});
+            }
+        }
+        if (bestBranch != 0)
+            std::copy(Best.begin() + std::ptrdiff_t(bestBranch), Best.begin() + std::ptrdiff_t(best),
+                      Out + bestBranch);
+        return best;
+    }
+
+    struct TStep {
+        std::uint32_t Code;
+        std::size_t Pos; // the next pixel
+        int Option;      // the next value to try: 0 the preferred, 1 the other
+        bool Extended;   // a value continued the string
+    };
+
+    std::uint8_t* Out = nullptr;
+    const std::uint8_t* Other = nullptr;
+    std::size_t Size = 0;
+    int Budget;
+    std::unique_ptr<THashTable> Table;
+    std::vector<std::uint8_t> Choice, Best;
+    std::vector<std::uint32_t> PathCode;
+    std::vector<std::uint32_t> Used; // the slots entries went into
+    std::uint32_t EndCode = 0;       // the code of the string Longest found
+    std::vector<TStep> Stack;
+};
+
+// Orders the global table's colours for narrow codes. A frame's code width
+// is set by the highest slot it draws and its transparent slot; the cost of
+// an order is the estimated bits of all the frames' codes (a frame takes
+// about a code per pixel it draws, and its codes start at that width). Five
+// orders are made: frames whose colours fit in fewest slots first; frames
+// joining a width at a time (while 2, 4, 8, ... slots hold them, those with
+// many pixels and few new colours first); the colours most drawn first; and
+// the colours as the frames, forwards or backwards, first draw them. Each is
+// improved by moving a frame's colours to the front while that lowers the
+// cost, and the cheapest is kept. The first fixed slots stay; colours no
+// frame draws go last.
+class TSlotOrder {
+  public:
+    TSlotOrder(const std::vector<std::uint32_t>& colours, std::size_t fixed, std::vector<const TPlan*> frames,
+               std::size_t colorCount)
+        : Colours(colours), Fixed(fixed), Frames(std::move(frames)), SlotOf(colorCount, -1),
+          Uses(colorCount, 0), DrawnBy(colorCount) {
+        for (std::size_t f = 0; f < Frames.size(); ++f) {
+            Weight.push_back(1.0 +
+                             double(std::count(Frames[f]->Kinds.begin(), Frames[f]->Kinds.end(), pkDraw)));
+            for (std::uint32_t c : Frames[f]->DrawColors) {
+                ++Uses[c];
+                DrawnBy[c].push_back(std::uint32_t(f));
+            }
+        }
+    }
+
+    std::vector<std::uint32_t> Best() {
+        std::vector<std::uint32_t> best;
+        double cost = 0;
+        for (std::vector<std::uint32_t> order :
+             {FewestFirst(), WidthAtATime(), MostDrawnFirst(), InFrameOrder(false), InFrameOrder(true)}) {
+            MoveFramesToFront(order);
+            if (const double c = Cost(order); best.empty() || c < cost) {
+                cost = c;
+                best = std::move(order);
+            }
+        }
+        return best;
+    }
+
+  private:
+    // The bits of that many LZW codes from a minimum code size: they start
+    // one wider and widen as the string table grows, by about one entry a code.
+    static double CodeBits(double codes, int minimum) {
+        double bits = 0, next = double((1 << minimum) + 2);
+        for (int width = minimum + 1; codes > 0; ++width) {
+            const double take =
+                width >= 12 ? codes : std::min(codes, std::max(1.0, double(1 << width) - next));
+            bits += take * width;
+            codes -= take;
+            next += take;
+        }
+        return bits;
+    }
+
+    double Cost(const std::vector<std::uint32_t>& order) {
+        for (std::size_t i = 0; i < order.size(); ++i) SlotOf[order[i]] = int(i);
+        double total = 0;
+        for (std::size_t f = 0; f < Frames.size(); ++f) {
+            int top = -1;
+            for (std::uint32_t c : Frames[f]->DrawColors) top = std::max(top, SlotOf[c]);
+            const std::size_t slots = std::max(std::size_t(top + 1), Frames[f]->DrawColors.size() + 1);
+            total += CodeBits(Weight[f], std::max(2, BitsForCount(std::uint32_t(slots))));
+        }
+        return total;
+    }
+
+    // Starts an order: the fixed slots, nothing placed yet.
+    void Begin(std::vector<std::uint32_t>& order) {
+        order.assign(Colours.begin(), Colours.begin() + std::ptrdiff_t(Fixed));
+        Placed.assign(SlotOf.size(), 0);
+        for (std::uint32_t c : order) Placed[c] = 1;
+    }
+    // Appends the colours of frame f not placed yet, those of many frames first.
+    void Place(std::vector<std::uint32_t>& order, std::size_t f) {
+        const std::size_t from = order.size();
+        for (std::uint32_t c : Frames[f]->DrawColors)
+            if (!Placed[c]) {
+                Placed[c] = 1;
+                order.push_back(c);
+            }
+        std::stable_sort(order.begin() + std::ptrdiff_t(from), order.end(),
+                         [this](std::uint32_t a, std::uint32_t b) { return Uses[a] > Uses[b]; });
+    }
+    void Finish(std::vector<std::uint32_t>& order) {
+        for (std::uint32_t c : Colours)
+            if (!Placed[c]) order.push_back(c); // kept only where a frame may draw them
+    }
+
+    // The colours as the frames (or the frames backwards) first draw them.
+    std::vector<std::uint32_t> InFrameOrder(bool backwards) {
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        for (std::size_t i = 0; i < Frames.size(); ++i) {
+            const std::size_t f = backwards ? Frames.size() - 1 - i : i;
+            if (Frames[f]->DrawColors.size() < 128) Place(order, f); // the others have 8-bit codes anyway
+        }
+        Finish(order);
+        return order;
+    }
+
+    std::vector<std::uint32_t> FewestFirst() {
+        std::vector<std::size_t> frames(Frames.size());
+        for (std::size_t f = 0; f < frames.size(); ++f) frames[f] = f;
+        std::stable_sort(frames.begin(), frames.end(), [this](std::size_t a, std::size_t b) {
+            return Frames[a]->DrawColors.size() < Frames[b]->DrawColors.size();
+        });
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        for (std::size_t f : frames) Place(order, f);
+        Finish(order);
+        return order;
+    }
+
+    // The colours most drawn (in pixels, by the frames of fewer than 128 colours) first.
+    std::vector<std::uint32_t> MostDrawnFirst() {
+        std::vector<std::int64_t> pixels(SlotOf.size(), 0);
+        for (const TPlan* frame : Frames) {
+            if (frame->DrawColors.size() >= 128) continue;
+            for (std::size_t k = 0; k < frame->Kinds.size(); ++k)
+                if (frame->Kinds[k] == pkDraw) ++pixels[frame->Colors[k]];
+        }
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        std::vector<std::uint32_t> rest;
+        for (std::uint32_t c : Colours)
+            if (!Placed[c]) rest.push_back(c);
+        std::stable_sort(rest.begin(), rest.end(),
+                         [&pixels](std::uint32_t a, std::uint32_t b) { return pixels[a] > pixels[b]; });
+        order.insert(order.end(), rest.begin(), rest.end());
+        return order;
+    }
+
+    std::vector<std::uint32_t> WidthAtATime() {
+        std::vector<std::uint32_t> order;
+        Begin(order);
+        // How many colours of each frame still wait for a slot.
+        std::vector<std::size_t> waiting(Frames.size(), 0);
+        for (std::size_t f = 0; f < Frames.size(); ++f)
+            for (std::uint32_t c : Frames[f]->DrawColors) waiting[f] += Placed[c] ? 0 : 1;
+        std::vector<char> joined(Frames.size(), 0);
+        auto join = [&](std::size_t f) {
+            joined[f] = 1;
+            for (std::uint32_t c : Frames[f]->DrawColors)
+                if (!Placed[c])
+                    for (std::uint32_t other : DrawnBy[c]) --waiting[other];
+            Place(order, f);
+        };
+        for (std::size_t slots = 2; slots <= 256; slots *= 2) {
+            for (;;) {
+                std::size_t best = Frames.size();
+                double bestScore = 0;
+                for (std::size_t f = 0; f < Frames.size(); ++f) {
+                    // The frame's colours and its transparent slot fit.
+                    if (joined[f] || Frames[f]->DrawColors.size() + 1 > slots ||
+                        order.size() + waiting[f] > slots)
+                        continue;
+                    const double score = Weight[f] / double(waiting[f] + 1);
+                    if (best == Frames.size() || score > bestScore) {
+                        best = f;
+                        bestScore = score;
+                    }
+                }
+                if (best == Frames.size()) break;
+                join(best);
+            }
+        }
+        for (std::size_t f = 0; f < Frames.size(); ++f)
+            if (!joined[f]) join(f);
+        Finish(order);
+        return order;
+    }
+
+    void MoveFramesToFront(std::vector<std::uint32_t>& order) {
+        std::vector<std::size_t> frames(Frames.size());
+        for (std::size_t f = 0; f < frames.size(); ++f) frames[f] = f;
+        std::stable_sort(frames.begin(), frames.end(),
+                         [this](std::size_t a, std::size_t b) { return Weight[a] > Weight[b]; });
+        double current = Cost(order);
+        std::vector<std::uint32_t> candidate;
+        std::vector<char> front(SlotOf.size(), 0);
+        for (int pass = 0; pass < 4; ++pass) {
+            bool improved = false;
+            for (std::size_t f : frames) {
+                if (Frames[f]->DrawColors.size() >= 128) continue; // 8-bit codes wherever its colours sit
+                candidate.assign(order.begin(), order.begin() + std::ptrdiff_t(Fixed));
+                for (std::uint32_t c : Frames[f]->DrawColors) front[c] = 1;
+                for (std::size_t i = Fixed; i < order.size(); ++i)
+                    if (front[order[i]]) candidate.push_back(order[i]);
+                for (std::size_t i = Fixed; i < order.size(); ++i)
+                    if (!front[order[i]]) candidate.push_back(order[i]);
+                for (std::uint32_t c : Frames[f]->DrawColors) front[c] = 0;
+                const double cost = Cost(candidate);
+                if (cost < current) {
+                    current = cost;
+                    order.swap(candidate);
+                    improved = true;
+                }
+            }
+            if (!improved) break;
+        }
+    }
+
+    const std::vector<std::uint32_t>& Colours;
+    std::size_t Fixed;
+    std::vector<const TPlan*> Frames;
+    std::vector<double> Weight;
+    std::vector<int> SlotOf;
+    std::vector<int> Uses;
+    std::vector<std::vector<std::uint32_t>> DrawnBy;
+    std::vector<char> Placed;
+};
+
+// backgroundNumber (or -1) is a colour the global table must hold in slot 0.
 bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int level, int backgroundNumber,
                    std::vector<int>& globalOrder, std::string& error) {
     std::vector<std::uint32_t> stamp(colors.Count(), ClearPixel);
@@ -608,23 +1028,23 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                 global.push_back(c);
             }
     }
-    // Colours drawn by many frames first: with tight codes, a frame that draws
-    // only low slots gets narrow codes. The background colour keeps slot 0.
+    // With tight codes a frame's code width follows the highest slot it
+    // draws: the order of the global table decides how narrow they are.
     {
-        // A frame drawing more than 128 colours needs 8-bit codes wherever they
-        // sit, so only the frames with fewer count.
-        std::vector<int> frames(colors.Count(), 0);
+        std::vector<const TPlan*> frames;
         for (const TPlan& plan : plans)
-            if (!plan.PassThrough && plan.Global && plan.DrawColors.size() <= 128)
-                for (std::uint32_t c : plan.DrawColors) ++frames[c];
-        std::stable_sort(global.begin() + (backgroundNumber >= 0 ? 1 : 0), global.end(),
-                         [&frames](std::uint32_t a, std::uint32_t b) { return frames[a] > frames[b]; });
+            if (!plan.PassThrough && plan.Global) frames.push_back(&plan);
+        TSlotOrder slots(global, backgroundNumber >= 0 ? 1 : 0, frames, colors.Count());
+        global = slots.Best();
         for (std::size_t i = 0; i < global.size(); ++i) globalIndex[global[i]] = int(i);
     }
     const int globalCount = int(global.size());
     const int tableCount = std::min(256, globalCount + 1);
 
     std::vector<int> scratch(colors.Count(), -1);
+    TMatchFiller filler(MatchBudget);
+    std::vector<std::uint32_t> runScratch;
+    std::vector<std::uint8_t> other;
     for (TPlan& plan : plans) {
         if (plan.PassThrough) continue;
         std::vector<TVariant> variants;
@@ -635,7 +1055,8 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         } else {
             if (plan.OpaqueAllowed) variants.push_back(vaOpaque);
             if (plan.HasFree || plan.HasClear) variants.push_back(vaTransparent);
-            // (Matching, below, makes the runs variant when it can.)
+            // At level 3 the string matching below decides where it can; the
+            // transparent variants remain for the frames it cannot take.
             if (level >= 3 && plan.HasFree && !(plan.OpaqueAllowed && plan.AllColors.size() < 256))
                 variants.push_back(vaRuns);
         }
@@ -646,24 +1067,65 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         const bool tryLocal =
             level >= 3 && plan.AllColors.size() <= 64 &&
             BitsForCount(std::uint32_t(plan.AllColors.size()) + 1) < BitsForCount(std::uint32_t(tableCount));
-        if (level >= 3 && plan.HasFree && plan.OpaqueAllowed && plan.AllColors.size() < 256) {
-            // Every colour in its slot and a transparent slot none of them takes.
-            std::vector<std::uint32_t> pixels = VariantPixels(plan, vaOpaque);
-            pixels.push_back(ClearPixel);
+        if (level >= 3 && plan.HasFree && plan.DrawColors.size() < 256) {
+            // Every colour that fits in its slot and a transparent slot none of
+            // them takes; free pixels of the colours left out stay transparent.
             TCoding global, local;
-            if (plan.Global) global = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, false);
-            if (!plan.MustBeGlobal && (!plan.Global || tryLocal))
-                local = LocalCoding(pixels, plan, colors, scratch, false);
+            if (plan.Global) {
+                std::vector<std::uint32_t> pixels = FreeChoicePixels(plan, globalIndex, colors.Count(), 256);
+                pixels.push_back(ClearPixel);
+                global = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, false);
+            }
+            if (!plan.MustBeGlobal && (!plan.Global || tryLocal)) {
+                std::vector<std::uint32_t> pixels = FreeChoicePixels(plan, {}, colors.Count(), 255);
+                pixels.push_back(ClearPixel);
+                local = LocalCoding(pixels, plan, colors, scratch, false, &plan.DrawColors);
+            }
             for (TCoding* coding : {&global, &local}) {
                 if (coding->Indices.empty() || coding->Bytes < 0) continue;
                 coding->Indices.pop_back();
-                FillByMatching(*coding, plan);
-                coding->Bytes = EncodedSize(coding->Indices, plan.Rect, tableCount);
-                if (coding->Local) coding->Bytes += 3 * (std::int64_t(2) << SizeCodeFor(coding->LocalCount));
-                if (best.Bytes < 0 || coding->Bytes < best.Bytes) best = std::move(*coding);
+                // The codes are as narrow as the drawn pixels and the transparent
+                // slot allow: free pixels of higher slots stay transparent (wider
+                // codes for them were never found to pay).
+                int needed = coding->TransparentIndex;
+                for (std::size_t k = 0; k < coding->Indices.size(); ++k)
+                    if (plan.Kinds[k] != pkFree) needed = std::max<int>(needed, coding->Indices[k]);
+                const int bits = std::max(2, BitsForCount(std::uint32_t(needed) + 1));
+                // Free pixels in runs of at most this many between drawn
+                // pixels prefer their colour; the others prefer transparent.
+                static constexpr std::uint32_t ShortRuns[] = {0, 4, 16};
+                const std::vector<std::uint32_t>& runs = FreeRunLengths(plan, runScratch);
+                const auto transparent = std::uint8_t(coding->TransparentIndex);
+                std::int64_t previous = -1;
+                for (std::uint32_t shortRun : ShortRuns) {
+                    TCoding trial = *coding;
+                    std::vector<std::uint8_t>& out = trial.Indices;
+                    other.assign(out.begin(), out.end());
+                    for (std::size_t k = 0; k < out.size(); ++k) {
+                        if (plan.Kinds[k] != pkFree) continue;
+                        const std::uint8_t colour = out[k] < (1 << bits) ? out[k] : transparent;
+                        const bool keepColour = runs[k] <= shortRun;
+                        out[k] = keepColour ? colour : transparent;
+                        other[k] = keepColour ? transparent : colour;
+                    }
+                    trial.Bytes = filler.Run(out, other, bits);
+                    // Without the transparent slot the codes may be narrower than counted.
+                    int largest = 0;
+                    for (std::uint8_t index : out) largest = std::max<int>(largest, index);
+                    if (std::max(2, BitsForCount(std::uint32_t(largest) + 1)) != bits)
+                        trial.Bytes = EncodedSize(out, plan.Rect, tableCount);
+                    if (trial.Local) trial.Bytes += 3 * (std::int64_t(2) << SizeCodeFor(trial.LocalCount));
+                    const std::int64_t bytes = trial.Bytes;
+                    if (best.Bytes < 0 || trial.Bytes < best.Bytes) best = std::move(trial);
+                    // Longer runs in colour stop paying once they no longer help.
+                    if (previous >= 0 && bytes >= previous) break;
+                    previous = bytes;
+                }
             }
         }
         for (TVariant variant : variants) {
+            // Where the strings were matched, the transparent variants gain nothing more.
+            if (best.Bytes >= 0 && variant != vaOpaque) continue;
             const std::vector<std::uint32_t> pixels = VariantPixels(plan, variant);
             if (plan.Global) {
                 TCoding coding = GlobalCoding(pixels, plan, globalIndex, globalCount, tableCount, measure);
@@ -738,6 +1200,45 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
     return true;
 }
 
+// A document with the screen, tables, loop and titles of document and no frames.
+std::unique_ptr<TGIFData> CloneScreen(const TGIFData& document) {
+    auto copy = std::make_unique<TGIFData>();
+    copy->Signature = document.Signature;
+    copy->Version = document.Version;
+    copy->ScreenWidth = document.ScreenWidth;
+    copy->ScreenHeight = document.ScreenHeight;
+    copy->ScreenFlags = document.ScreenFlags;
+    copy->BackgroundIndex = document.BackgroundIndex;
+    copy->AspectRatio = document.AspectRatio;
+    copy->LoopCount = document.LoopCount;
+    copy->Looping = document.Looping;
+    copy->GlobalPalette = document.GlobalPalette;
+    copy->TitleExtension->Data = document.TitleExtension->Data;
+    copy->OmitEmptyTitles = document.OmitEmptyTitles;
+    return copy;
+}
+
+// A copy of source for owner: its place, flags, extensions, palette, title
+// and, when withPixels, its pixels.
+std::unique_ptr<TGIFImageData> CloneFrame(const TGIFImageData& source, TGIFData& owner, bool withPixels) {
+    auto frame = std::make_unique<TGIFImageData>(&owner);
+    frame->Left = source.Left;
+    frame->Top = source.Top;
+    frame->Width = source.Width;
+    frame->Height = source.Height;
+    frame->ImageFlags = source.ImageFlags;
+    for (const auto& extension : source.Extensions) frame->Extensions.push_back(extension->Clone());
+    if (withPixels) {
+        frame->Pixels = source.Pixels;
+        frame->PixelCount = source.PixelCount;
+    }
+    frame->Control.reset(static_cast<TGIFGraphicControlExtension*>(source.Control->Clone().release()));
+    frame->LocalPalette = source.LocalPalette;
+    frame->Title = source.Title;
+    frame->TightCodeSize = source.TightCodeSize;
+    return frame;
+}
+
 void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbers& colors,
                 const std::vector<int>& globalOrder) {
     std::vector<std::unique_ptr<TGIFImageData>> frames;
@@ -747,20 +1248,8 @@ void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbe
 
     for (TPlan& plan : plans) {
         const TGIFImageData& source = *plan.Source;
-        auto frame = std::make_unique<TGIFImageData>(&document);
-        frame->Title = source.Title;
-        for (const auto& extension : source.Extensions) frame->Extensions.push_back(extension->Clone());
-        frame->Control.reset(static_cast<TGIFGraphicControlExtension*>(source.Control->Clone().release()));
-        if (plan.PassThrough) {
-            frame->Left = source.Left;
-            frame->Top = source.Top;
-            frame->Width = source.Width;
-            frame->Height = source.Height;
-            frame->ImageFlags = source.ImageFlags;
-            frame->Pixels = source.Pixels;
-            frame->PixelCount = source.PixelCount;
-            frame->LocalPalette = source.LocalPalette;
-        } else {
+        auto frame = CloneFrame(source, document, plan.PassThrough);
+        if (!plan.PassThrough) {
             frame->Left = std::uint16_t(plan.Rect.Left);
             frame->Top = std::uint16_t(plan.Rect.Top);
             frame->Width = std::uint16_t(plan.Rect.Width());
@@ -820,30 +1309,32 @@ void ApplyMap(TGIFImageData& frame, const std::array<std::uint8_t, 256>& map) {
     frame.Control->TransparentIndex = map[frame.Control->TransparentIndex];
 }
 
-// Counts the bytes written to it and keeps none.
-class TCountingStream : public TStream {
-  public:
-    std::size_t Read(void*, std::size_t) override { return 0; }
-    std::size_t Write(const void*, std::size_t count) override {
-        Count += std::int64_t(count);
-        return count;
-    }
-    std::int64_t Position() const override { return Count; }
-    std::int64_t Size() const override { return Count; }
-    bool Seek(std::int64_t) override { return false; }
-
-    std::int64_t Count = 0;
-};
-
 // True when the image data alone of document, saved as the editor saves,
 // takes more than limit bytes; stops counting as soon as it does.
+// The frames are compacted and encoded one at a time, so an original far
+// larger than limit is mostly neither copied nor encoded.
 bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
-    std::unique_ptr<TGIFData> copy = CloneDocument(document);
-    if (!copy) return false;
-    CompactPalettesAtOnce(*copy);
+    TGIFData owner;
+    owner.GlobalPalette = document.GlobalPalette;
+    owner.ScreenFlags = document.ScreenFlags;
+    std::array<std::uint8_t, 256> globalMap{};
+    if (document.HasGlobalTable()) {
+        int used = 0;
+        globalMap = CompactionMap(owner.GlobalPalette, used);
+        owner.SetGlobalTableSize(SizeCodeFor(used));
+    }
     TCountingStream counter;
-    for (auto& frame : copy->Frames) {
-        if (frame->HasPixels()) frame->EncodeImage(counter);
+    for (const auto& source : document.Frames) {
+        if (!source->HasPixels()) continue;
+        std::unique_ptr<TGIFImageData> frame = CloneFrame(*source, owner, true);
+        if (frame->HasLocalTable()) {
+            int used = 0;
+            ApplyMap(*frame, CompactionMap(frame->LocalPalette, used));
+            frame->SetLocalTableSize(SizeCodeFor(used));
+        } else if (document.HasGlobalTable()) {
+            ApplyMap(*frame, globalMap);
+        }
+        frame->EncodeImage(counter);
         if (counter.Count > limit) return true;
     }
     return false;
@@ -910,9 +1401,10 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
             ok = ok && ChooseCodings(plans, colors, level, backgroundNumber, globalOrder, reason);
             if (ok) {
                 // The result replaces the document only when it is not larger.
-                std::unique_ptr<TGIFData> result = CloneDocument(document);
-                if (!result) throw std::bad_alloc();
+                std::unique_ptr<TGIFData> result = CloneScreen(document); // the frames come from the plans
                 ApplyPlans(*result, plans, colors, globalOrder);
+                // A file read without a title block gets none added.
+                if (document.TitleExtension->Data.empty()) result->OmitEmptyTitles = true;
                 const std::int64_t after = EstimateSavedSize(*result);
                 bool smaller = after >= 0 && ImageDataExceeds(document, after);
                 if (!smaller && after >= 0) {
@@ -925,6 +1417,7 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
                     document.GlobalPalette = result->GlobalPalette;
                     document.ScreenFlags = result->ScreenFlags;
                     document.BackgroundIndex = result->BackgroundIndex;
+                    document.OmitEmptyTitles = result->OmitEmptyTitles;
                     document.UpdateGlobalUsage();
                 }
             }
@@ -939,33 +1432,9 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
 
 std::unique_ptr<TGIFData> CloneDocument(const TGIFData& document) {
     try {
-        auto copy = std::make_unique<TGIFData>();
-        copy->Signature = document.Signature;
-        copy->Version = document.Version;
-        copy->ScreenWidth = document.ScreenWidth;
-        copy->ScreenHeight = document.ScreenHeight;
-        copy->ScreenFlags = document.ScreenFlags;
-        copy->BackgroundIndex = document.BackgroundIndex;
-        copy->AspectRatio = document.AspectRatio;
-        copy->LoopCount = document.LoopCount;
-        copy->Looping = document.Looping;
-        copy->GlobalPalette = document.GlobalPalette;
-        copy->TitleExtension->Data = document.TitleExtension->Data;
+        std::unique_ptr<TGIFData> copy = CloneScreen(document);
         for (const auto& source : document.Frames) {
-            auto frame = std::make_unique<TGIFImageData>(copy.get());
-            frame->Left = source->Left;
-            frame->Top = source->Top;
-            frame->Width = source->Width;
-            frame->Height = source->Height;
-            frame->ImageFlags = source->ImageFlags;
-            for (const auto& extension : source->Extensions) frame->Extensions.push_back(extension->Clone());
-            frame->Pixels = source->Pixels;
-            frame->PixelCount = source->PixelCount;
-            frame->Control.reset(
-                static_cast<TGIFGraphicControlExtension*>(source->Control->Clone().release()));
-            frame->LocalPalette = source->LocalPalette;
-            frame->Title = source->Title;
-            frame->TightCodeSize = source->TightCodeSize;
+            auto frame = CloneFrame(*source, *copy, true);
             copy->Frames.push_back(std::move(frame));
         }
         return copy;
@@ -979,9 +1448,9 @@ std::int64_t EstimateSavedSize(const TGIFData& document) {
         std::unique_ptr<TGIFData> copy = CloneDocument(document);
         if (!copy) return -1;
         CompactPalettesAtOnce(*copy);
-        TMemoryStream stream;
+        TCountingStream stream;
         if (!copy->SaveToStream(stream)) return -1;
-        return stream.Size();
+        return stream.Count;
     } catch (const std::bad_alloc&) {
         return -1;
     }

@@ -16,8 +16,10 @@ class TGIFData;
 
 // Level 1: crop, transparency for unchanged pixels, disposals, shared table.
 // Level 2: also picks, per frame, whichever of opaque or transparent encodes smaller.
-// Level 3: also tries the variants that change the LZW output (run-extending
-//          transparency, a local table instead of the global one) and keeps the smallest.
+// Level 3: also orders the global table for narrow codes and codes the pixels
+//          that repeat the screen string by string, each as transparent or as
+//          its colour, whichever lets the encoder's strings grow; tries a local
+//          table instead of the global one, and keeps the smallest.
 constexpr int OptimizeLevelMin = 1;
 constexpr int OptimizeLevelMax = 3;
 

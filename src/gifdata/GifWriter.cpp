@@ -3,6 +3,9 @@
 // GifLzwEncoder.cpp.
 
 #include "gifdata/GifData.h"
+
+#include <algorithm>
+
 #include "platform/SafeFile.h"
 
 namespace {
@@ -159,8 +162,13 @@ bool TGIFData::SaveToStream(TStream& stream) {
             if (!loop.WriteBlock(stream)) return false;
         }
 
-        PackTitles();
-        if (!TitleExtension->Data.empty()) {
+        // A document read without a title block and still without titles
+        // stays without one when the optimiser has asked for that.
+        const bool omitTitles =
+            OmitEmptyTitles && TitleExtension->Data.empty() &&
+            std::all_of(Frames.begin(), Frames.end(), [](const auto& frame) { return frame->Title.empty(); });
+        if (!omitTitles) PackTitles();
+        if (!omitTitles && !TitleExtension->Data.empty()) {
             const std::uint8_t head[2] = {0x21, 0xFF};
             Put(stream, head, 2);
             if (!TitleExtension->WriteBlock(stream)) return false;

@@ -7,6 +7,8 @@
 
 #include "support/ShellRun.h"
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -391,6 +393,210 @@ TEST(GifOptimizer, EstimateSavedSizeMatchesASaveAndLeavesTheDocumentAlone) {
     EXPECT_EQ(estimate, std::int64_t(SaveBytes(*doc).size()));
 }
 
+// ---- The coding of unchanged pixels, code widths and the title block.
+
+std::uint32_t PictureColor(int i) {
+    return std::uint32_t(i * 0x0B0703 + 0x203040) & 0xFFFFFF;
+}
+
+// Full-screen frames, each with a local table of 256 colours, as a recorder
+// that quantises every frame on its own writes them: a picture of 256 colours
+// in which a few pixels change per frame, with the slots shuffled per frame so
+// that the unchanged pixels use other slots each time.
+std::unique_ptr<TGIFData> RecordedAnimation(unsigned seed, int frames, int changes) {
+    std::mt19937 random(seed);
+    std::unique_ptr<TGIFData> holder;
+    const int w = 24, h = 20;
+    TGIFData& doc = *NewDocument(holder, w, h);
+    std::vector<int> picture(std::size_t(w) * h);
+    for (std::size_t p = 0; p < picture.size(); ++p) picture[p] = p < 256 ? int(p) : int(random() % 256);
+    std::shuffle(picture.begin(), picture.end(), random);
+    std::array<int, 256> slot;
+    for (int i = 0; i < 256; ++i) slot[std::size_t(i)] = i;
+    for (int i = 0; i < frames; ++i) {
+        TGIFImageData& f = AddRect(doc, 0, 0, w, h, 1, 4 + i);
+        f.SetHasLocalTable(true);
+        f.SetLocalTableSize(7);
+        if (i > 0) {
+            for (int c = 0; c < changes; ++c) picture[random() % picture.size()] = int(random() % 256);
+            std::shuffle(slot.begin(), slot.end(), random);
+        }
+        for (int c = 0; c < 256; ++c) SetColor(f.LocalPalette, slot[std::size_t(c)], PictureColor(c));
+        for (std::size_t p = 0; p < picture.size(); ++p)
+            f.Pixels[p] = std::uint8_t(slot[std::size_t(picture[p])]);
+        f.UpdateLocalUsage();
+    }
+    doc.UpdateGlobalUsage();
+    return holder;
+}
+
+TEST(GifOptimizerCoding, RequantisedFramesOfManyColoursStayExactAtEveryLevel) {
+    for (unsigned seed = 1; seed <= 6; ++seed)
+        for (int changes : {1, 12, 200}) {
+            std::unique_ptr<TGIFData> doc = RecordedAnimation(seed, 5, changes);
+            for (int level = OptimizeLevelMin; level <= OptimizeLevelMax; ++level)
+                ExpectExact(*doc, level,
+                            "seed " + std::to_string(seed) + " changes " + std::to_string(changes));
+        }
+}
+
+TEST(GifOptimizerCoding, UnchangedPixelsOfAllTheTableColoursCostLessThanTheRecording) {
+    std::unique_ptr<TGIFData> doc = RecordedAnimation(7, 8, 6);
+    const std::size_t recorded = SaveBytes(*doc).size();
+    std::unique_ptr<TGIFData> copy = CloneDocument(*doc);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 3));
+    std::unique_ptr<TGIFData> after = ThroughFile(*copy);
+    ASSERT_EQ(after->Frames.size(), 8u);
+    // Frames after the first draw a few pixels: most of their rectangle is
+    // left transparent, and the file shrinks to well under half.
+    for (std::size_t i = 1; i < after->Frames.size(); ++i)
+        EXPECT_TRUE(after->Frames[i]->Control->Transparent()) << i;
+    EXPECT_LT(SaveBytes(*after).size() * 2, recorded);
+}
+
+// The minimum code size byte of each image in a saved file.
+std::vector<int> MinimumCodeSizes(const std::vector<std::uint8_t>& file) {
+    std::vector<int> sizes;
+    std::size_t at = 13;
+    if (file[10] & 0x80) at += 3 * (std::size_t(2) << (file[10] & 7));
+    while (at < file.size() && file[at] != 0x3B) {
+        if (file[at] == 0x21) {
+            at += 2;
+            while (file[at] != 0) at += file[at] + 1u;
+            ++at;
+        } else if (file[at] == 0x2C) {
+            const std::uint8_t flags = file[at + 9];
+            at += 10;
+            if (flags & 0x80) at += 3 * (std::size_t(2) << (flags & 7));
+            sizes.push_back(file[at++]);
+            while (file[at] != 0) at += file[at] + 1u;
+            ++at;
+        } else {
+            ADD_FAILURE() << "unexpected block " << int(file[at]);
+            break;
+        }
+    }
+    return sizes;
+}
+
+TEST(GifOptimizerCoding, UnchangedPixelsInHighSlotsDoNotWidenTheCodes) {
+    // A picture of 200 colours; the next frame changes two pixels far apart to
+    // one new colour, so its rectangle holds many unchanged pixels of every slot.
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 20, 20);
+    TGIFImageData& first = AddRect(doc, 0, 0, 20, 20, 1);
+    for (std::size_t p = 0; p < first.Pixels.size(); ++p) first.Pixels[p] = std::uint8_t(p % 200);
+    TGIFImageData& second = AddRect(doc, 0, 0, 20, 20, 1);
+    second.Pixels = first.Pixels;
+    second.Pixels[2 * 20 + 3] = 250;
+    second.Pixels[15 * 20 + 16] = 250;
+    doc.UpdateGlobalUsage();
+    ExpectExact(doc, 3, "two pixels");
+
+    std::unique_ptr<TGIFData> copy = CloneDocument(doc);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 3));
+    ASSERT_EQ(copy->Frames.size(), 2u);
+    EXPECT_EQ(copy->Frames[1]->Width, 14);
+    EXPECT_EQ(copy->Frames[1]->Height, 14);
+    // One drawn colour and the transparent slot: the narrowest codes there are.
+    const std::vector<int> sizes = MinimumCodeSizes(SaveBytes(*copy));
+    ASSERT_EQ(sizes.size(), 2u);
+    EXPECT_EQ(sizes[0], 8);
+    EXPECT_EQ(sizes[1], 2);
+}
+
+TEST(GifOptimizerCoding, FramesDrawingFewColoursGetTheLowSlotsOfAManyColouredTable) {
+    // A first frame of 240 colours, then frames that each draw a few of its
+    // highest colours in a small box: their colours go to the lowest slots
+    // of the shared table, so their codes are narrow.
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 32, 32);
+    TGIFImageData& first = AddRect(doc, 0, 0, 32, 32, 1);
+    for (std::size_t p = 0; p < first.Pixels.size(); ++p) first.Pixels[p] = std::uint8_t(p % 240);
+    std::vector<std::uint8_t> screen = first.Pixels;
+    for (int i = 0; i < 5; ++i) {
+        TGIFImageData& f = AddRect(doc, 0, 0, 32, 32, 1);
+        for (int y = 10; y < 14; ++y)
+            for (int x = 4 * i; x < 4 * i + 4; ++x)
+                screen[std::size_t(y) * 32 + x] = std::uint8_t(236 + (x + y + i) % 4);
+        f.Pixels = screen;
+    }
+    doc.UpdateGlobalUsage();
+    ExpectExact(doc, 3, "few colours");
+    std::unique_ptr<TGIFData> copy = CloneDocument(doc);
+    ASSERT_TRUE(OptimizeAnimation(*copy, 3));
+    const std::vector<int> sizes = MinimumCodeSizes(SaveBytes(*copy));
+    ASSERT_EQ(sizes.size(), 6u);
+    EXPECT_EQ(sizes[0], 8);
+    for (std::size_t i = 1; i < sizes.size(); ++i) EXPECT_LE(sizes[i], 3) << "frame " << i;
+}
+
+TEST(GifOptimizer, AnAnimationItCannotShrinkIsLeftByteForByte) {
+    // One frame of noise over every colour of the table: no coding is smaller.
+    std::unique_ptr<TGIFData> holder;
+    TGIFData& doc = *NewDocument(holder, 16, 16);
+    TGIFImageData& frame = AddRect(doc, 0, 0, 16, 16, 1);
+    std::mt19937 random(5);
+    for (std::size_t p = 0; p < frame.Pixels.size(); ++p)
+        frame.Pixels[p] = std::uint8_t(p < 256 ? p : random());
+    std::shuffle(frame.Pixels.begin(), frame.Pixels.end(), random);
+    frame.Title = "noise"; // the title block stays either way
+    doc.UpdateGlobalUsage();
+    std::unique_ptr<TGIFData> loaded = ThroughFile(doc);
+    const std::vector<std::uint8_t> before = SaveBytes(*CloneDocument(*loaded));
+    std::string error;
+    ASSERT_TRUE(OptimizeAnimation(*loaded, 3, &error)) << error;
+    EXPECT_EQ(SaveBytes(*loaded), before);
+}
+
+bool HasTitleBlock(const std::vector<std::uint8_t>& file) {
+    const std::string text(file.begin(), file.end());
+    return text.find("KESTRALL1.0") != std::string::npos;
+}
+
+TEST(GifOptimizerTitles, AnAnimationReadWithoutTitlesGetsNoTitleBlock) {
+    std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 1, 1});
+    for (auto& f : doc->Frames) f->Title.clear();
+    std::unique_ptr<TGIFData> plain = CloneDocument(*doc);
+    EXPECT_TRUE(HasTitleBlock(SaveBytes(*plain))); // an ordinary save keeps writing it
+    ASSERT_TRUE(OptimizeAnimation(*doc, 2));
+    const std::vector<std::uint8_t> bytes = SaveBytes(*doc);
+    EXPECT_FALSE(HasTitleBlock(bytes));
+    TGIFData reread;
+    TMemoryStream stream{std::vector<std::uint8_t>(bytes)};
+    ASSERT_TRUE(reread.LoadFromStream(stream));
+    ASSERT_EQ(reread.Frames.size(), 3u);
+    for (const auto& f : reread.Frames) EXPECT_EQ(f->Title, "");
+
+    // A title given afterwards is written.
+    doc->Frames[1]->Title = "middle";
+    std::unique_ptr<TGIFData> titled = ThroughFile(*doc);
+    EXPECT_EQ(titled->Frames[1]->Title, "middle");
+}
+
+TEST(GifOptimizerTitles, ATitleBlockReadFromTheFileStaysEvenWithEmptyTitles) {
+    std::unique_ptr<TGIFData> doc = SpriteAnimation({1, 1, 1});
+    for (auto& f : doc->Frames) f->Title.clear();
+    std::unique_ptr<TGIFData> loaded = ThroughFile(*doc); // the file carries the block
+    ASSERT_FALSE(loaded->TitleExtension->Data.empty());
+    ASSERT_TRUE(OptimizeAnimation(*loaded, 3));
+    EXPECT_TRUE(HasTitleBlock(SaveBytes(*loaded)));
+}
+
+TEST(GifOptimizer, OptimisingTwiceStaysExactAndDoesNotGrow) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        std::unique_ptr<TGIFData> doc = RandomAnimation(seed);
+        std::unique_ptr<TGIFData> once = CloneDocument(*doc);
+        ASSERT_TRUE(OptimizeAnimation(*once, 3));
+        const std::size_t onceSize = SaveBytes(*CloneDocument(*once)).size();
+        ExpectExact(*once, 3, "again, seed " + std::to_string(seed));
+        std::unique_ptr<TGIFData> twice = CloneDocument(*once);
+        ASSERT_TRUE(OptimizeAnimation(*twice, 3));
+        EXPECT_LE(SaveBytes(*twice).size(), onceSize) << seed;
+        if (HasFailure()) break;
+    }
+}
+
 // ---- Independent tools: gifsicle's gifdiff and ImageMagick's -coalesce.
 
 // RGBA bytes with the colour of fully transparent pixels zeroed: ImageMagick
@@ -456,6 +662,12 @@ TEST_F(GifOptimizerTools, GifdiffAndImageMagickSeeTheSameFramesForDisposalMixes)
 TEST_F(GifOptimizerTools, GifdiffAndImageMagickSeeTheSameFramesForRandomAnimations) {
     for (unsigned seed = 1; seed <= 12; ++seed)
         ExpectToolsAgree(*RandomAnimation(seed), "random" + std::to_string(seed));
+}
+
+TEST_F(GifOptimizerTools, GifdiffAndImageMagickSeeTheSameFramesForRequantisedRecordings) {
+    for (unsigned seed = 1; seed <= 4; ++seed)
+        ExpectToolsAgree(*RecordedAnimation(seed, 6, int(seed * seed * 8)),
+                         "recorded" + std::to_string(seed));
 }
 
 TEST_F(GifOptimizerTools, ImageMagickMadeAnimationsStayExact) {

@@ -255,3 +255,19 @@ TEST(LzwSubBlockWriter, BytesAfterAFlushInsideOneWriteAreNotLost) {
     ASSERT_EQ(stream.Bytes().size(), 259u);
     EXPECT_EQ(stream.Bytes()[256], 2);
 }
+
+TEST(LzwEncoderReuse, AFrameEncodesTheSameAfterOthersOnTheSameThread) {
+    // The string table passes from one frame to the next: nothing of an
+    // earlier frame (a full table of noise, an interlaced walk, a narrower
+    // code size) may show in the next one's bytes.
+    const Bytes first = lzwtest::RandomPixels(64 * 48, 16, 3);
+    const Bytes alone = EncodeFrame(first, 64, 48, 4);
+    EncodeFrame(lzwtest::RandomPixels(300 * 200, 256, 5), 300, 200, 8);
+    EncodeFrame(Bytes(40 * 30, 1), 40, 30, 1, true);
+    EXPECT_EQ(EncodeFrame(first, 64, 48, 4), alone);
+    const Bytes noise = lzwtest::RandomPixels(300 * 200, 256, 5);
+    const Bytes noiseAlone = EncodeFrame(noise, 300, 200, 8);
+    EncodeFrame(first, 64, 48, 4);
+    EXPECT_EQ(EncodeFrame(noise, 300, 200, 8), noiseAlone);
+    EXPECT_TRUE(lzwtest::JoinSubBlocks(noiseAlone));
+}
