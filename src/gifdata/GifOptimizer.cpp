@@ -470,10 +470,8 @@ std::int64_t EncodedSize(const std::vector<std::uint8_t>& indices, const TRect& 
     return stream.Count;
 }
 
-constexpr std::uint16_t TransparentMark = 256;
-
 // The pixels of one way of coding a frame, in colour numbers, with
-// TransparentMark where the pixel is left transparent.
+// ClearPixel where the pixel is left transparent.
 enum TVariant { vaOpaque, vaTransparent, vaRuns };
 
 std::vector<std::uint32_t> VariantPixels(const TPlan& plan, TVariant variant) {
