@@ -28,6 +28,39 @@ void PngWriteBytes(png_structp png, png_bytep data, png_size_t length) {
 
 void PngFlush(png_structp) {}
 
+// What libpng is given: the rows, the colour type and the tables of an indexed picture.
+struct TPngImage {
+    png_uint_32 Width = 0;
+    png_uint_32 Height = 0;
+    int ColorType = PNG_COLOR_TYPE_RGB;
+    png_bytep* Rows = nullptr;
+    std::vector<png_color>* Palette = nullptr;
+    std::vector<png_byte>* Opacity = nullptr;
+};
+
+// Runs libpng over a prepared picture. Nothing here owns memory, so the long
+// jump of a libpng error leaves nothing behind; false (state.Message says why)
+// after such an error. The structures are destroyed in either case.
+bool RunPngWriter(png_structp png, png_infop info, TPngWriteState& state, const TPngImage& image) {
+    if (setjmp(state.Jump)) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, &state, PngWriteBytes, PngFlush);
+    png_set_IHDR(png, info, image.Width, image.Height, 8, image.ColorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (image.ColorType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_PLTE(png, info, image.Palette->data(), int(image.Palette->size()));
+        if (!image.Opacity->empty())
+            png_set_tRNS(png, info, image.Opacity->data(), int(image.Opacity->size()), nullptr);
+    }
+    png_write_info(png, info);
+    png_write_image(png, image.Rows);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
 } // namespace
 
 bool EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& bytes, std::string& error,
@@ -41,7 +74,7 @@ bool EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& bytes, std::str
     const int width = bitmap.Width();
 
     // Every row is prepared before libpng runs, so nothing that owns memory
-    // lives across its long jumps except through the volatile pointers below.
+    // lives across its long jumps.
     std::vector<std::uint8_t> pixels;
     std::vector<png_bytep> rows(std::size_t(bitmap.Height()));
     if (indexed) {
@@ -91,25 +124,18 @@ bool EncodePng(const TBitmap& bitmap, std::vector<std::uint8_t>& bytes, std::str
         error = "The PNG writer cannot start.";
         return false;
     }
-    if (setjmp(state.Jump)) {
-        png_destroy_write_struct(&png, &info);
+    const TPngImage image{png_uint_32(width),
+                          png_uint_32(bitmap.Height()),
+                          indexed ? PNG_COLOR_TYPE_PALETTE
+                          : alpha ? PNG_COLOR_TYPE_RGBA
+                                  : PNG_COLOR_TYPE_RGB,
+                          rows.data(),
+                          &palette,
+                          &opacity};
+    if (!RunPngWriter(png, info, state, image)) {
         error = "The PNG picture cannot be written: " + state.Message;
         return false;
     }
-    png_set_write_fn(png, &state, PngWriteBytes, PngFlush);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(bitmap.Height()), 8,
-                 indexed ? PNG_COLOR_TYPE_PALETTE
-                 : alpha ? PNG_COLOR_TYPE_RGBA
-                         : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (indexed) {
-        png_set_PLTE(png, info, palette.data(), int(palette.size()));
-        if (!opacity.empty()) png_set_tRNS(png, info, opacity.data(), int(opacity.size()), nullptr);
-    }
-    png_write_info(png, info);
-    png_write_image(png, rows.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
     bytes = std::move(result);
     return true;
 }
