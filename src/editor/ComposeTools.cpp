@@ -457,16 +457,11 @@ class TSelectionTool : public TComposeTool {
   private:
     // The marquee's outline while it is drawn: black dots on every other pixel.
     static void DrawDottedBox(TComposeCanvas& canvas, const TFloatingSelection::TInclusiveRect& box) {
-        const int left = box.Left, top = box.Top, right = box.Right, bottom = box.Bottom;
         const int black = canvas.CanvasImage.NearestIndex(RGB(0, 0, 0));
         int step = 0;
-        auto dot = [&](int x, int y) {
+        ForEachEdgePixel(box.Left, box.Top, box.Right, box.Bottom, [&](int x, int y) {
             if (step++ % 2 == 0) canvas.PaintPixel(x, y, black);
-        };
-        for (int x = left; x <= right; ++x) dot(x, top);
-        for (int y = top + 1; y <= bottom; ++y) dot(right, y);
-        for (int x = right - 1; x >= left && bottom > top; --x) dot(x, bottom);
-        for (int y = bottom - 1; y > top && right > left; --y) dot(left, y);
+        });
     }
 
     TPoint FStart; // the press point

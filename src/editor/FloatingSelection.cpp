@@ -79,15 +79,10 @@ TColor TFloatingSelection::FindKeyColor(const std::vector<TColor>& palette) {
 void TFloatingSelection::DrawRing() {
     const int w = Width(), h = Height();
     if (w <= 0 || h <= 0) return;
-    // Walk the edge once round, so the dots alternate along it.
     int step = 0;
-    auto ring = [&](int x, int y) {
+    ForEachEdgePixel(0, 0, w - 1, h - 1, [&](int x, int y) {
         SetPicturePixel(Picture, x, y, step++ % 2 ? DotColor(KeyColor) : RGB(255, 255, 255), fpRing);
-    };
-    for (int x = 0; x < w; ++x) ring(x, 0);
-    for (int y = 1; y < h; ++y) ring(w - 1, y);
-    for (int x = w - 2; x >= 0 && h > 1; --x) ring(x, h - 1);
-    for (int y = h - 2; y > 0 && w > 1; --y) ring(0, y);
+    });
 }
 
 bool TFloatingSelection::Lift(const TBitmap& canvas) {

@@ -39,6 +39,15 @@ class TSelectionMask {
     std::vector<std::uint8_t> FBits;
 };
 
+// Visits the pixels on the edge of the box (corners included) once each, in
+// order round it from the top-left corner: dotted lines alternate along it.
+template <typename Visit> void ForEachEdgePixel(int left, int top, int right, int bottom, Visit&& visit) {
+    for (int x = left; x <= right; ++x) visit(x, top);
+    for (int y = top + 1; y <= bottom; ++y) visit(right, y);
+    for (int x = right - 1; x >= left && bottom > top; --x) visit(x, bottom);
+    for (int y = bottom - 1; y > top && right > left; --y) visit(left, y);
+}
+
 // The state byte of a picture pixel (the fourth byte of the 32-bit picture).
 enum TFloatPixel : std::uint8_t {
     fpKey = 0,        // outside the selection: shown transparent, never painted
