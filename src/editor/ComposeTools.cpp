@@ -446,8 +446,8 @@ class TSelectionTool : public TComposeTool {
             return;
         }
         if (Number == tlMarqee) {
+            // The press left the mask empty and the marquee's movements do not touch it.
             selection.KeyColor = TFloatingSelection::FindKeyColor(canvas.CanvasImage.Palette());
-            selection.Mask.Reset(canvas.CanvasImage.Width(), canvas.CanvasImage.Height());
             selection.Mask.MarkBox(FStart.X, FStart.Y, p.X, p.Y);
         }
         canvas.RestoreBackup();
