@@ -246,6 +246,11 @@ class TGIFImageData {
     // uses the narrowest codes its largest index allows instead of the width
     // of the whole colour table, which readers accept alike.
     bool TightCodeSize = false;
+    // Also the optimiser's (not stored): pixel positions before which the
+    // image data clears its string table (ChooseClearPoints). They only
+    // decide how the pixels are coded, so after an edit they still give
+    // correct data, if no longer the smallest.
+    std::vector<std::uint32_t> ClearPoints;
 };
 
 // --- defined in GifRaster*.cpp, on the drawing layer (fl_gifraster) ---

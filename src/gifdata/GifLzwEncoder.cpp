@@ -17,6 +17,13 @@ int BitsForCount(std::uint32_t n) {
 void THashTable::Reset() {
     std::memset(Slots.data(), 0xFF, sizeof(Slots));
     std::memset(Pairs.data(), 0xFF, sizeof(Pairs));
+    FilledCount = 0;
+}
+
+void THashTable::ResetFilled(int freeCode) {
+    for (int i = 0; i < FilledCount; ++i) Slots[Filled[std::size_t(i)]] = 0xFFFFFFFFu;
+    FilledCount = 0;
+    std::memset(Pairs.data(), 0xFF, sizeof(std::uint32_t) * std::size_t(std::clamp(freeCode, 0, 4096)));
 }
 
 std::uint32_t THashTable::Insert(std::uint32_t key, int code) {
@@ -149,7 +156,7 @@ void TLZWEncoder::Output(int code) {
 void TLZWEncoder::Clear() {
     ClearFlag = true;
     Output(ClearCode);
-    Table->Reset();
+    Table->ResetFilled(FreeCode);
     FreeCode = ClearCode + 2;
 }
 
@@ -167,17 +174,33 @@ void TLZWEncoder::Compress() {
     Clear(); // resets the table
     Cursor = Source;
     Prefix = *Cursor++;
+    std::uint64_t position = 1; // of the pixel at Cursor, in file order
+    const std::uint32_t* clearPoint = ClearPoints ? ClearPoints->data() : nullptr;
+    const std::uint32_t* const clearEnd = ClearPoints ? clearPoint + ClearPoints->size() : nullptr;
     // The walk is taken a run at a time: the whole frame, or one row when
     // interlaced. NextPixelAvailable then only moves between rows.
     std::int64_t count = RowPixelsLeft - 1;
     for (;;) {
+        for (; clearPoint != clearEnd && *clearPoint < position + std::uint64_t(count); ++clearPoint) {
+            if (*clearPoint < position) continue;
+            const auto before = std::int64_t(*clearPoint - position);
+            CompressRun(Cursor, Cursor + before);
+            Output(Prefix);
+            Clear();
+            Cursor += before;
+            Prefix = *Cursor++;
+            position += std::uint64_t(before) + 1;
+            count -= before + 1;
+        }
         CompressRun(Cursor, Cursor + count);
         Cursor += count;
+        position += std::uint64_t(count);
         RowPixelsLeft = 1;
         if (!NextPixelAvailable()) break;
         count = RowPixelsLeft;
     }
     Output(Prefix);
+    Table->ResetFilled(FreeCode); // the next frame's Clear finds it empty
     SpareTable = std::move(Table);
 }
 
@@ -247,12 +270,13 @@ void TLZWEncoder::CompressRun(const std::uint8_t* from, const std::uint8_t* to) 
         lastPrefix = 0xFFFFFFFFu;
         if (freeCode < 0xFFF) {
             slots[slot] = (key << 12) | std::uint32_t(freeCode); // the empty slot that ended the probe
+            Table->NoteFilled(slot);
             ++freeCode;
         } else {
             put(std::uint32_t(ClearCode));
             codeSize = InitialCodeSize;
             maxCode = (1 << codeSize) - 1;
-            Table->Reset();
+            Table->ResetFilled(freeCode);
             freeCode = ClearCode + 2;
         }
         continue;
@@ -284,6 +308,7 @@ bool TGIFImageData::EncodeImage(TStream& stream) {
     try {
         TLZWEncoder encoder;
         // Encode widens the codes to fit the largest index, so 2 asks for the narrowest.
+        if (!ClearPoints.empty()) encoder.SetClearPoints(&ClearPoints);
         return encoder.Encode(stream, TightCodeSize ? 2 : BitsForCount(count), count,
                               Pixels.empty() ? nullptr : Pixels.data(), Interlaced(), Height, Width);
     } catch (const std::exception&) {

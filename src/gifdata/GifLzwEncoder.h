@@ -2,11 +2,13 @@
 // The LZW compressor for GIF image data: minimum code size byte, variable-width
 // codes (least significant bit first) in data sub-blocks, and the terminator.
 // Codes widen from the minimum code size + 1 up to 12 bits; a clear code goes
-// out whenever the next free code would reach 4095.
+// out whenever the next free code would reach 4095, and before each of the
+// clear points the encoder is given.
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "gifdata/GifStream.h"
 #include "gifdata/GifSubBlockWriter.h"
@@ -33,6 +35,13 @@ class THashTable {
 
     THashTable() { Reset(); }
     void Reset();
+    // The encoder fills slots itself and names each one here, so that
+    // ResetFilled can empty just those: much less than the whole table for
+    // the small frames an optimiser measures by the hundred.
+    void NoteFilled(std::uint32_t slot) { Filled[FilledCount++] = std::uint16_t(slot); }
+    // As Reset, for a table whose entries all went in through NoteFilled and
+    // whose pairs were set only for codes below freeCode.
+    void ResetFilled(int freeCode);
     // Returns the slot that now holds the entry.
     std::uint32_t Insert(std::uint32_t key, int code);
     // Empties one slot. Emptying every slot entries were inserted into
@@ -56,6 +65,9 @@ class THashTable {
     // Per prefix code, two pixels that were found to extend it one after the
     // other and the code reached: (first | second << 8) << 12 | code.
     std::array<std::uint32_t, 4096> Pairs;
+    // At most 4093 entries live between two clears.
+    std::array<std::uint16_t, 4096> Filled;
+    int FilledCount = 0;
 };
 
 // Bit packing, the pixel walk (plain or interlaced) and the frame framing.
@@ -72,6 +84,11 @@ class TGIFEncoder {
     // Returns false when a write to the stream failed (output cut there).
     bool Encode(TStream& stream, int bits, std::uint32_t count, const std::uint8_t* pixels, bool interlaced,
                 int height, int width);
+    // Pixel positions in file order, ascending, before which a clear code
+    // goes out (the string ending there is written first). Positions out of
+    // order or past the pixels are passed over. Kept by pointer: the vector
+    // must outlive Encode.
+    void SetClearPoints(const std::vector<std::uint32_t>* points) { ClearPoints = points; }
 
   protected:
     // Steps Cursor to the next pixel in file order; false after the last one.
@@ -86,6 +103,7 @@ class TGIFEncoder {
     std::int32_t Height = 0;
     bool Interlace = false;
     const std::uint8_t* Source = nullptr;
+    const std::vector<std::uint32_t>* ClearPoints = nullptr;
     std::unique_ptr<TGIFWriter> Writer;
     // Codes are packed into a 64-bit accumulator and stored four bytes at a
     // time into Pending, which goes to Writer when nearly full.

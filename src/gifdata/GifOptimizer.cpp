@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "gifdata/GifData.h"
+#include "gifdata/GifLzwClearPoints.h"
 #include "gifdata/GifLzwEncoder.h"
 
 namespace {
@@ -1234,6 +1239,7 @@ std::unique_ptr<TGIFImageData> CloneFrame(const TGIFImageData& source, TGIFData&
     frame->LocalPalette = source.LocalPalette;
     frame->Title = source.Title;
     frame->TightCodeSize = source.TightCodeSize;
+    if (withPixels) frame->ClearPoints = source.ClearPoints;
     return frame;
 }
 
@@ -1281,6 +1287,60 @@ void ApplyPlans(TGIFData& document, std::vector<TPlan>& plans, const TColorNumbe
     document.BackgroundIndex = 0;
     document.UpdateGlobalUsage();
 }
+
+// Chooses the clear points of the frames the optimiser coded, on a second
+// thread while the caller goes on (the search reads the frames' pixels and
+// keeps its results apart, so the frames may be read meanwhile); Finish
+// takes a share of the frames left, waits for the thread and stores the
+// points. Without a thread the caller's Finish does all the frames.
+class TClearPointSearch {
+  public:
+    explicit TClearPointSearch(const TGIFData& document) {
+        for (const auto& frame : document.Frames)
+            if (frame->TightCodeSize && !frame->Pixels.empty() && !frame->Interlaced())
+                Frames.push_back(frame.get());
+        Points.resize(Frames.size());
+        if (Frames.size() < 2) return;
+        try {
+            Worker = std::thread([this] { Work(); });
+        } catch (const std::system_error&) {
+            // no second thread: Finish does it all
+        }
+    }
+    ~TClearPointSearch() { Stop(); }
+    TClearPointSearch(const TClearPointSearch&) = delete;
+    TClearPointSearch& operator=(const TClearPointSearch&) = delete;
+
+    // Frames not yet begun are left without points.
+    void Stop() {
+        Next = Frames.size();
+        if (Worker.joinable()) Worker.join();
+    }
+
+    void Finish() {
+        Work();
+        if (Worker.joinable()) Worker.join();
+        for (std::size_t i = 0; i < Frames.size(); ++i) Frames[i]->ClearPoints = std::move(Points[i]);
+    }
+
+  private:
+    void Work() {
+        for (std::size_t i = Next++; i < Frames.size(); i = Next++) {
+            const std::vector<std::uint8_t>& pixels = Frames[i]->Pixels;
+            try {
+                Points[i] = ChooseClearPoints(pixels.data(), pixels.size(),
+                                              LzwCodeBits(2, pixels.data(), pixels.size()));
+            } catch (const std::bad_alloc&) {
+                Points[i].clear(); // the encoder's own clears serve
+            }
+        }
+    }
+
+    std::vector<TGIFImageData*> Frames;
+    std::vector<std::vector<std::uint32_t>> Points;
+    std::atomic<std::size_t> Next{0};
+    std::thread Worker;
+};
 
 // The moves CompactGlobalPalette / CompactLocalPalette make (the highest used
 // slot fills the lowest hole), as one map from slot to slot. No slot moves
@@ -1401,6 +1461,10 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
                 // The result replaces the document only when it is not larger.
                 std::unique_ptr<TGIFData> result = CloneScreen(document); // the frames come from the plans
                 ApplyPlans(*result, plans, colors, globalOrder);
+                // Where to clear the string tables: chosen while the sizes are
+                // compared, which they can only make smaller.
+                std::optional<TClearPointSearch> clearPoints;
+                if (level >= 3) clearPoints.emplace(*result);
                 // A file read without a title block gets none added.
                 if (document.TitleExtension->Data.empty()) result->OmitEmptyTitles = true;
                 const std::int64_t after = EstimateSavedSize(*result);
@@ -1408,6 +1472,12 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
                 if (!smaller && after >= 0) {
                     const std::int64_t before = EstimateSavedSize(document);
                     smaller = before < 0 || after < before;
+                }
+                if (clearPoints) {
+                    if (smaller)
+                        clearPoints->Finish();
+                    else
+                        clearPoints->Stop();
                 }
                 if (smaller) {
                     for (auto& frame : result->Frames) frame->Owner = &document;

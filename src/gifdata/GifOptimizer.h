@@ -19,7 +19,8 @@ class TGIFData;
 // Level 3: also orders the global table for narrow codes and codes the pixels
 //          that repeat the screen string by string, each as transparent or as
 //          its colour, whichever lets the encoder's strings grow; tries a local
-//          table instead of the global one, and keeps the smallest.
+//          table instead of the global one, and keeps the smallest; and
+//          chooses where each frame's data clears its string table.
 constexpr int OptimizeLevelMin = 1;
 constexpr int OptimizeLevelMax = 3;
 
