@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <limits>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -1367,11 +1368,11 @@ void ApplyMap(TGIFImageData& frame, const std::array<std::uint8_t, 256>& map) {
     frame.Control->TransparentIndex = map[frame.Control->TransparentIndex];
 }
 
-// True when the image data alone of document, saved as the editor saves,
-// takes more than limit bytes; stops counting as soon as it does.
-// The frames are compacted and encoded one at a time, so an original far
-// larger than limit is mostly neither copied nor encoded.
-bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
+// The bytes the image data alone of document takes, saved as the editor
+// saves; stops counting after the frame that takes it past limit (which may
+// be lowered meanwhile). The frames are compacted and encoded one at a time,
+// so an original far larger than limit is mostly neither copied nor encoded.
+std::int64_t ImageDataBytes(const TGIFData& document, const std::atomic<std::int64_t>& limit) {
     TGIFData owner;
     owner.GlobalPalette = document.GlobalPalette;
     owner.ScreenFlags = document.ScreenFlags;
@@ -1393,10 +1394,55 @@ bool ImageDataExceeds(const TGIFData& document, std::int64_t limit) {
             ApplyMap(*frame, globalMap);
         }
         frame->EncodeImage(counter);
-        if (counter.Count > limit) return true;
+        if (counter.Count > limit.load(std::memory_order_relaxed)) break;
     }
-    return false;
+    return counter.Count;
 }
+
+// Whether the input's image data takes more than the optimised result,
+// whose size is known only at the end: counted on a second thread from the
+// start, while the input is only read, and cut short once the result's size
+// is known and passed.
+class TInputSizeCheck {
+  public:
+    explicit TInputSizeCheck(const TGIFData& document) : Document(document) {
+        try {
+            Worker = std::thread([this] { Count(); });
+        } catch (const std::system_error&) {
+            // no second thread: Exceeds counts
+        }
+    }
+    ~TInputSizeCheck() {
+        Limit = -1; // stop after the frame in hand
+        if (Worker.joinable()) Worker.join();
+    }
+    TInputSizeCheck(const TInputSizeCheck&) = delete;
+    TInputSizeCheck& operator=(const TInputSizeCheck&) = delete;
+
+    // False also when the count ran out of memory.
+    bool Exceeds(std::int64_t limit) {
+        Limit = limit;
+        if (Worker.joinable())
+            Worker.join();
+        else
+            Count();
+        return Bytes > limit;
+    }
+
+  private:
+    void Count() {
+        try {
+            Bytes = ImageDataBytes(Document, Limit);
+        } catch (const std::bad_alloc&) {
+            Bytes = -1;
+        }
+    }
+
+    const TGIFData& Document;
+    std::atomic<std::int64_t> Limit{std::numeric_limits<std::int64_t>::max()};
+    std::int64_t Bytes = -1;
+    std::thread Worker;
+};
 
 } // namespace
 
@@ -1427,6 +1473,7 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
         reason = "The logical screen is empty";
     } else {
         try {
+            TInputSizeCheck inputSize(document);
             std::vector<TPlan> plans;
             TColorNumbers colors;
             std::vector<int> globalOrder;
@@ -1468,7 +1515,7 @@ bool OptimizeAnimation(TGIFData& document, int level, std::string* error) {
                 // A file read without a title block gets none added.
                 if (document.TitleExtension->Data.empty()) result->OmitEmptyTitles = true;
                 const std::int64_t after = EstimateSavedSize(*result);
-                bool smaller = after >= 0 && ImageDataExceeds(document, after);
+                bool smaller = after >= 0 && inputSize.Exceeds(after);
                 if (!smaller && after >= 0) {
                     const std::int64_t before = EstimateSavedSize(document);
                     smaller = before < 0 || after < before;
