@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <exception>
 #include <limits>
 #include <new>
 #include <optional>
@@ -989,6 +990,43 @@ class TSlotOrder {
     std::vector<char> Placed;
 };
 
+// Calls work(i, state) for every i in [0, count), on this thread and on one
+// more where it can start, each thread with a default-made TState of its own.
+// An exception thrown on the other thread is thrown again here once both are
+// done.
+template <class TState, class TWork> void ForEachOnTwoThreads(std::size_t count, TWork&& work) {
+    std::atomic<std::size_t> next{0};
+    const auto run = [&] {
+        TState state{};
+        for (std::size_t i = next++; i < count; i = next++) work(i, state);
+    };
+    std::exception_ptr failure;
+    std::thread helper;
+    if (count > 1) {
+        try {
+            helper = std::thread([&] {
+                try {
+                    run();
+                } catch (...) {
+                    failure = std::current_exception();
+                    next = count; // the other thread stops too
+                }
+            });
+        } catch (const std::system_error&) {
+            // one thread does it all
+        }
+    }
+    try {
+        run();
+    } catch (...) {
+        next = count;
+        if (helper.joinable()) helper.join();
+        throw;
+    }
+    if (helper.joinable()) helper.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
 // backgroundNumber (or -1) is a colour the global table must hold in slot 0.
 bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int level, int backgroundNumber,
                    std::vector<int>& globalOrder, std::string& error) {
@@ -1045,12 +1083,21 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
     const int globalCount = int(global.size());
     const int tableCount = std::min(256, globalCount + 1);
 
-    std::vector<int> scratch(colors.Count(), -1);
-    TMatchFiller filler(MatchBudget);
-    std::vector<std::uint32_t> runScratch;
-    std::vector<std::uint8_t> other;
-    for (TPlan& plan : plans) {
-        if (plan.PassThrough) continue;
+    // Each frame's coding depends on its plan and the global table alone,
+    // so the frames are shared between two threads, each with its own
+    // scratch space.
+    struct TWorkspace {
+        std::vector<int> Scratch;
+        TMatchFiller Filler{MatchBudget};
+        std::vector<std::uint32_t> RunScratch;
+        std::vector<std::uint8_t> Other;
+    };
+    // Returns what went wrong, or null.
+    const auto codeFrame = [&](TPlan& plan, TWorkspace& workspace) -> const char* {
+        std::vector<int>& scratch = workspace.Scratch;
+        TMatchFiller& filler = workspace.Filler;
+        std::vector<std::uint32_t>& runScratch = workspace.RunScratch;
+        std::vector<std::uint8_t>& other = workspace.Other;
         std::vector<TVariant> variants;
         if (level == 1) { // the first that can be coded
             const bool opaqueFirst = plan.OpaqueAllowed && !plan.HasFree;
@@ -1151,10 +1198,7 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
                 best.Bytes = -1;
             }
         }
-        if (best.Bytes < 0) {
-            error = "A frame cannot be coded in 256 colours";
-            return false;
-        }
+        if (best.Bytes < 0) return "A frame cannot be coded in 256 colours";
         plan.Global = !best.Local;
         plan.Indices = std::move(best.Indices);
         plan.TransparentIndex = best.TransparentIndex;
@@ -1164,7 +1208,19 @@ bool ChooseCodings(std::vector<TPlan>& plans, const TColorNumbers& colors, int l
         plan.Colors.shrink_to_fit();
         plan.Kinds.clear();
         plan.Kinds.shrink_to_fit();
-    }
+        return nullptr;
+    };
+    std::vector<const char*> failures(plans.size(), nullptr);
+    ForEachOnTwoThreads<TWorkspace>(plans.size(), [&](std::size_t i, TWorkspace& workspace) {
+        if (plans[i].PassThrough) return;
+        if (workspace.Scratch.size() != colors.Count()) workspace.Scratch.assign(colors.Count(), -1);
+        failures[i] = codeFrame(plans[i], workspace);
+    });
+    for (const char* failure : failures)
+        if (failure) {
+            error = failure;
+            return false;
+        }
 
     // Drop the global colours no frame kept, then give each frame's
     // transparent pixels the lowest slot it does not draw.
