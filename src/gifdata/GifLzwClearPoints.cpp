@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <utility>
 
 #include "gifdata/GifLzwEncoder.h"
 #include "gifdata/GifStream.h"
@@ -84,9 +85,11 @@ std::vector<std::uint32_t> ChooseClearPoints(const std::uint8_t* pixels, std::si
     std::vector<std::uint32_t> filled;
     filled.reserve(4096);
 
-    // The encoder's own choice: clear where the table fills.
+    // The encoder's own choice: clear where the table fills. The steps of its
+    // first segment are kept: the search's first walk is the same one.
     std::uint64_t standardBits = 0;
     std::size_t fills = 0, lastCodes = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> firstSteps; // end, bits
     for (std::size_t start = 0; start < count;) {
         std::size_t end = count;
         std::uint64_t spent = 0;
@@ -95,6 +98,7 @@ std::vector<std::uint32_t> ChooseClearPoints(const std::uint8_t* pixels, std::si
             end = at;
             spent = cost;
             ++lastCodes;
+            if (start == 0) firstSteps.emplace_back(std::uint32_t(at), std::uint32_t(cost));
         });
         standardBits += spent;
         if (end < count) ++fills;
@@ -116,22 +120,26 @@ std::vector<std::uint32_t> ChooseClearPoints(const std::uint8_t* pixels, std::si
     for (std::size_t w = 0; w < windowCount; ++w) {
         const TState from = states[w];
         if (!from.Reached()) continue;
-        WalkSegment(
-            pixels, count, from.Position, bits, *table, filled, [&](std::size_t at, std::uint64_t cost) {
-                const std::uint64_t total = from.Bits + cost;
-                if (at >= count) {
-                    if (total < final.Bits) final = {total, std::uint32_t(count), std::int32_t(w)};
-                    return;
-                }
-                const std::size_t to = at / window;
-                if (to == w) return;
-                TState& state = states[to];
-                const auto score = [rate](std::uint64_t b, std::uint32_t p) {
-                    return double(b) - rate * double(p);
-                };
-                if (!state.Reached() || score(total, std::uint32_t(at)) < score(state.Bits, state.Position))
-                    state = {total, std::uint32_t(at), std::int32_t(w)};
-            });
+        const auto step = [&](std::size_t at, std::uint64_t cost) {
+            const std::uint64_t total = from.Bits + cost;
+            if (at >= count) {
+                if (total < final.Bits) final = {total, std::uint32_t(count), std::int32_t(w)};
+                return;
+            }
+            const std::size_t to = at / window;
+            if (to == w) return;
+            TState& state = states[to];
+            const auto score = [rate](std::uint64_t b, std::uint32_t p) {
+                return double(b) - rate * double(p);
+            };
+            if (!state.Reached() || score(total, std::uint32_t(at)) < score(state.Bits, state.Position))
+                state = {total, std::uint32_t(at), std::int32_t(w)};
+        };
+        if (w == 0) {
+            for (const auto& [at, cost] : firstSteps) step(at, cost);
+        } else {
+            WalkSegment(pixels, count, from.Position, bits, *table, filled, step);
+        }
     }
     if (!final.Reached() || final.Bits >= standardBits) return {};
 
