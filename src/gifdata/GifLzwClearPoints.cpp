@@ -8,14 +8,6 @@
 #include "gifdata/GifLzwEncoder.h"
 #include "gifdata/GifStream.h"
 
-int LzwCodeBits(int requestedBits, const std::uint8_t* pixels, std::size_t count) {
-    int bits = std::clamp(requestedBits, 2, 8);
-    std::uint8_t largest = 0;
-    for (std::size_t i = 0; i < count; ++i) largest = std::max(largest, pixels[i]);
-    while ((largest >> bits) != 0) ++bits;
-    return bits;
-}
-
 namespace {
 
 // Walks the encoder's greedy parse from start with a fresh table, as the
@@ -24,19 +16,12 @@ namespace {
 // (or ends) right after it: the codes so far and the clear or end code, at
 // the widths the encoder writes them. The walk stops at the code after which
 // the table is full (the encoder clears there by itself) or at the end.
-// The table starts empty and is left empty: only the slots filled are
-// emptied again, far fewer than the whole table.
+// The table is emptied first the way the encoder empties it between
+// frames: only the slots the last walk filled.
 template <class TStep>
 void WalkSegment(const std::uint8_t* pixels, std::size_t count, std::size_t start, int bits,
-                 THashTable& table, std::vector<std::uint32_t>& filled, TStep&& step) {
-    struct TEmptyAfter {
-        THashTable& Table;
-        std::vector<std::uint32_t>& Filled;
-        ~TEmptyAfter() {
-            for (std::uint32_t slot : Filled) Table.Empty(slot);
-            Filled.clear();
-        }
-    } emptyAfter{table, filled};
+                 THashTable& table, TStep&& step) {
+    table.ResetFilled(0); // the walk sets no pairs
     const int initialCodeSize = bits + 1;
     int codeSize = initialCodeSize;
     int maxCode = (1 << codeSize) - 1;
@@ -58,7 +43,7 @@ void WalkSegment(const std::uint8_t* pixels, std::size_t count, std::size_t star
         }
         step(i, spent + std::uint64_t(codeSize));
         if (i >= count || freeCode >= 0xFFF) return;
-        filled.push_back(table.Insert((prefix << 8) | pixels[i], freeCode++));
+        table.NoteFilled(table.Insert((prefix << 8) | pixels[i], freeCode++));
         prefix = pixels[i++];
     }
 }
@@ -82,8 +67,6 @@ std::vector<std::uint32_t> ChooseClearPoints(const std::uint8_t* pixels, std::si
     if (pixels == nullptr || count < 2 || count > std::numeric_limits<std::uint32_t>::max()) return {};
     bits = std::clamp(bits, 2, 8);
     auto table = std::make_unique<THashTable>();
-    std::vector<std::uint32_t> filled;
-    filled.reserve(4096);
 
     // The encoder's own choice: clear where the table fills. The steps of its
     // first segment are kept: the search's first walk is the same one.
@@ -94,7 +77,7 @@ std::vector<std::uint32_t> ChooseClearPoints(const std::uint8_t* pixels, std::si
         std::size_t end = count;
         std::uint64_t spent = 0;
         lastCodes = 0;
-        WalkSegment(pixels, count, start, bits, *table, filled, [&](std::size_t at, std::uint64_t cost) {
+        WalkSegment(pixels, count, start, bits, *table, [&](std::size_t at, std::uint64_t cost) {
             end = at;
             spent = cost;
             ++lastCodes;
@@ -138,7 +121,7 @@ std::vector<std::uint32_t> ChooseClearPoints(const std::uint8_t* pixels, std::si
         if (w == 0) {
             for (const auto& [at, cost] : firstSteps) step(at, cost);
         } else {
-            WalkSegment(pixels, count, from.Position, bits, *table, filled, step);
+            WalkSegment(pixels, count, from.Position, bits, *table, step);
         }
     }
     if (!final.Reached() || final.Bits >= standardBits) return {};

@@ -9,15 +9,11 @@
 #include <cstdint>
 #include <vector>
 
-// The minimum code size the encoder writes for pixels when asked for
-// requestedBits: at least 2, at most 8, and wide enough for the largest index.
-int LzwCodeBits(int requestedBits, const std::uint8_t* pixels, std::size_t count);
-
 // The pixel positions (in file order, ascending, each in 1..count-1) before
 // which the encoder should write a clear code so that the data is smallest,
 // found by a search over clear points a window of pixels apart. Empty when
 // clearing only where the table fills is as small. bits is the minimum code
-// size (LzwCodeBits).
+// size (LzwCodeBits in GifLzwEncoder.h).
 std::vector<std::uint32_t> ChooseClearPoints(const std::uint8_t* pixels, std::size_t count, int bits);
 
 // The bytes of image data (code size byte, sub-blocks, terminator) the

@@ -12,6 +12,14 @@ int BitsForCount(std::uint32_t n) {
     return bits;
 }
 
+int LzwCodeBits(int requestedBits, const std::uint8_t* pixels, std::size_t count) {
+    int bits = std::clamp(requestedBits, 2, 8);
+    std::uint8_t largest = 0;
+    for (std::size_t i = 0; i < count; ++i) largest = std::max(largest, pixels[i]);
+    while ((largest >> bits) != 0) ++bits;
+    return bits;
+}
+
 // ---- THashTable
 
 void THashTable::Reset() {
@@ -37,12 +45,6 @@ std::uint32_t THashTable::Insert(std::uint32_t key, int code) {
 
 namespace {
 
-int LargestIndex(const std::uint8_t* pixels, std::size_t count) {
-    std::uint8_t largest = 0;
-    for (std::size_t i = 0; i < count; ++i) largest = std::max(largest, pixels[i]);
-    return largest;
-}
-
 inline void StoreLittle32(std::uint8_t* at, std::uint64_t value) {
     const std::uint8_t bytes[4] = {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
                                    std::uint8_t(value >> 24)};
@@ -60,13 +62,10 @@ bool TGIFEncoder::Encode(TStream& stream, int bits, std::uint32_t count, const s
     Height = height;
     Interlace = interlaced;
     Source = pixels;
-    bits = std::clamp(bits, 2, 8);
     // Stale usage flags can leave indices the counted colours do not cover;
     // codes of that width would be undecodable, so widen to fit them.
-    if (hasPixels) {
-        const int largest = LargestIndex(pixels, std::size_t(width) * std::size_t(height));
-        while ((largest >> bits) != 0) ++bits;
-    }
+    bits = hasPixels ? LzwCodeBits(bits, pixels, std::size_t(width) * std::size_t(height))
+                     : std::clamp(bits, 2, 8);
     PixelBits = std::uint8_t(bits);
     InitialCodeSize = bits + 1;
 

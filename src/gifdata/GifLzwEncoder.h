@@ -6,6 +6,7 @@
 // clear points the encoder is given.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -16,6 +17,10 @@
 // Bits needed for n palette entries: 0 for none, otherwise the smallest b >= 1
 // with 2^b >= n (1 for 1..2, 2 for 3..4, ..., 8 for 129..256).
 int BitsForCount(std::uint32_t n);
+
+// The minimum code size the encoder writes for pixels when asked for
+// requestedBits: at least 2, at most 8, and wide enough for the largest index.
+int LzwCodeBits(int requestedBits, const std::uint8_t* pixels, std::size_t count);
 
 // String table: open addressing over 16384 slots with linear probing. A slot
 // holds key * 4096 + code, the key (prefix code * 256 + pixel, 20 bits) in the
@@ -35,7 +40,7 @@ class THashTable {
 
     THashTable() { Reset(); }
     void Reset();
-    // The encoder fills slots itself and names each one here, so that
+    // Whoever fills the table names each filled slot here, so that
     // ResetFilled can empty just those: much less than the whole table for
     // the small frames an optimiser measures by the hundred.
     void NoteFilled(std::uint32_t slot) { Filled[FilledCount++] = std::uint16_t(slot); }
